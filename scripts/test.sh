@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Sets up the machine, then builds and runs the whole test suite twice: an optimised build
+# and an AddressSanitizer + UndefinedBehaviorSanitizer build. Any failure fails the run.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+bash scripts/setup.sh
+jobs="$(nproc)"
+
+echo "== optimised build"
+bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release
+ctest --test-dir build/release --output-on-failure -j"$jobs" --timeout 1200
+
+echo "== sanitizer build (ASan + UBSan)"
+bash scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHOGI_SANITIZE=ON \
+  -DSHOGI_BUILD_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/asan --output-on-failure -j"$jobs" --timeout 1800

@@ -1,0 +1,42 @@
+// The USI protocol front end: reads commands line by line and answers on an output stream.
+// The engine is the computer (internal side 2); its opponent is the player (side 1).
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shogi/rules/game_state.h"
+#include "shogi/rules/notation.h"
+
+namespace shogi {
+
+class UsiEngine {
+ public:
+  explicit UsiEngine(std::ostream& out);
+  ~UsiEngine();
+
+  // Handles one command line. Returns false after "quit".
+  bool Handle(const std::string& line);
+  // Reads commands until "quit" or the end of the input.
+  void Run(std::istream& in);
+
+ private:
+  void CmdUsi();
+  void CmdPosition(const std::vector<std::string>& args);
+  void CmdAnalyze(const std::vector<std::string>& args);
+  void CmdPerft(const std::vector<std::string>& args);
+  void Error(const std::string& what);
+
+  // Fills `gs` with the current position seen with the given firstMover: snapshot 0 is the
+  // base position, the moves are committed after it. Returns the internal side to move.
+  int Materialize(GameState& gs, int firstMover) const;
+
+  std::ostream& out_;
+  UsiPosition base_;
+  std::vector<MoveRec> moves_;  // as seen with firstMover 1
+  std::unique_ptr<GameState> scratch_;
+};
+
+}  // namespace shogi

@@ -1,0 +1,500 @@
+#include "shogi/rules/analyze.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+
+#include "shogi/rules/attacks.h"
+#include "shogi/rules/movegen.h"
+
+namespace shogi {
+
+namespace {
+
+// Applies a move to a working position and takes it back again; the result of Apply is the
+// same as ApplyMove's.
+class TrialMove {
+ public:
+  TrialMove(Position& pos, const MoveRec& m, int side) : pos_(pos) {
+    Save(Position::OwnerIndex(m.toFile, m.toRank));
+    if (m.dropKind > 0) {
+      Save(Position::HandIndex(side, m.dropKind));
+    } else {
+      Save(Position::OwnerIndex(m.fromFile, m.fromRank));
+      const int k = pos.KindAt(m.toFile, m.toRank);
+      if (pos.Owner(m.toFile, m.toRank) > 0)
+        Save(Position::HandIndex(side, k > kPromoteOffset ? k - kPromoteOffset : k));
+    }
+    ApplyMove(pos, m, side);
+  }
+  ~TrialMove() {
+    for (int i = n_ - 1; i >= 0; --i) pos_.a[idx_[i]] = old_[i];
+  }
+  TrialMove(const TrialMove&) = delete;
+  TrialMove& operator=(const TrialMove&) = delete;
+
+ private:
+  // Owner indices stand for both planes of the square.
+  void Save(int index) {
+    idx_[n_] = index;
+    old_[n_++] = pos_.a[index];
+    if (index < 100) {
+      idx_[n_] = index + 100;
+      old_[n_++] = pos_.a[index + 100];
+    }
+  }
+  Position& pos_;
+  int idx_[6] = {};
+  int old_[6] = {};
+  int n_ = 0;
+};
+
+// The gains list of one entry: at most 20, never a 0; when full the 20 largest are kept.
+class Gains {
+ public:
+  explicit Gains(MoveEntry& e) : e_(e) {}
+  bool Empty() const { return n_ == 0; }
+  int First() const { return e_.gains[0]; }
+  void Add(int g) {
+    if (g == 0) return;
+    if (n_ < kMaxGains) {
+      e_.gains[n_++] = g;
+      return;
+    }
+    int* smallest = std::min_element(e_.gains.begin(), e_.gains.end());
+    if (g > *smallest) *smallest = g;
+  }
+  void Clear() {
+    std::fill(e_.gains.begin(), e_.gains.begin() + n_, 0);
+    n_ = 0;
+  }
+  void SetFirst(int g) {
+    e_.gains[0] = g;
+    if (n_ == 0) n_ = 1;
+  }
+  void SortDescending() { std::sort(e_.gains.begin(), e_.gains.begin() + n_, std::greater<>()); }
+
+ private:
+  MoveEntry& e_;
+  int n_ = 0;
+};
+
+constexpr bool Near(int sq, int kingSq) {
+  return kingSq >= 0 && std::abs(SqFile(sq) - SqFile(kingSq)) <= 1 &&
+         std::abs(SqRank(sq) - SqRank(kingSq)) <= 1;
+}
+
+constexpr bool InOwnCamp(int side, int rank) {
+  return side == kComputerSide ? rank < 3 : rank > 5;
+}
+constexpr bool InEnemyCamp(int side, int rank) {
+  return side == kComputerSide ? rank > 5 : rank < 3;
+}
+
+int FindKing(const Position& pos, int side) {
+  for (int f = 0; f < 9; ++f)
+    for (int r = 0; r < 9; ++r)
+      if (pos.Owner(f, r) == side && pos.KindAt(f, r) == kKing) return Sq(f, r);
+  return -1;
+}
+
+// Everything one analysis call shares between its moves.
+class Analysis {
+ public:
+  Analysis(GameState& gs, const Position& pos, int side, int ply)
+      : gs_(gs), pos_(pos), work_(pos), side_(side), opp_(Opponent(side)), ply_(ply) {}
+
+  // Steps shared by both variants: clear, enemy reach and the enemy sliders' lines.
+  void Prepare() {
+    for (int i = 0; i < gs_.moveListCount; ++i) gs_.moveList[i].Clear();
+    gs_.moveListCount = 0;
+    gs_.enemyReachCount = 0;
+    gs_.lineCount = 0;
+    gs_.ownAttackMap.Clear();
+    gs_.enemyAttackMap.Clear();
+    gs_.controlBalance.ClearCounts();
+    gs_.threatMap.ClearCounts();
+    for (int f = 0; f < 9; ++f) {
+      for (int r = 0; r < 9; ++r) {
+        if (pos_.Owner(f, r) != opp_) continue;
+        ForEachReach(pos_, opp_, f, r, [&](int sq) {
+          if (gs_.enemyReachCount >= kReachListCapacity) return;
+          ListEntry& e = gs_.enemyReachList[gs_.enemyReachCount++];
+          e.Clear();
+          e.move = {f, r, SqFile(sq), SqRank(sq), 0, 0};
+        });
+        if (IsSlider(pos_.KindAt(f, r))) {
+          GeneratePieceMoves(gs_, pos_, opp_, f, r);
+          oppSliders_[oppSliderCount_++] = {f, r};
+        }
+      }
+    }
+    ownKing_ = FindKing(pos_, side_);
+    oppKing_ = FindKing(pos_, opp_);
+  }
+
+  // Walks the reach list: threat values and the number of checks.
+  int CountThreats(bool checkersOnly) {
+    int checks = 0;
+    for (int i = 0; i < gs_.enemyReachCount; ++i) {
+      const MoveRec& m = gs_.enemyReachList[i].move;
+      if (pos_.Owner(m.toFile, m.toRank) != side_) continue;
+      const int kind = pos_.KindAt(m.toFile, m.toRank);
+      int& threat = gs_.threatMap.counts[Sq(m.fromFile, m.fromRank)];
+      if (kind == kKing) ++checks;
+      if (checkersOnly) {
+        if (kind == kKing) threat = kEvasionMark;
+      } else {
+        threat = std::max(threat, kPieceRank[kind]);
+      }
+    }
+    return checks;
+  }
+
+  void BuildMaps(bool kingLinesOnly) {
+    BuildAttackMap(pos_, opp_, gs_.enemyAttackMap);
+    gs_.savedLineCount = 0;
+    for (int i = 0; i < gs_.lineCount; ++i) {
+      const ListEntry& l = gs_.lineList[i];
+      if (kingLinesOnly && l.value != kEvasionMark) continue;
+      ListEntry& s = gs_.savedLineList[gs_.savedLineCount++];
+      s.Clear();
+      s.move = l.move;
+      s.value = l.value;
+    }
+    BuildAttackMap(pos_, side_, gs_.ownAttackMap);
+    for (int sq = 0; sq < 81; ++sq)
+      gs_.controlBalance.counts[sq] = gs_.ownAttackMap.counts[sq] - gs_.enemyAttackMap.counts[sq];
+    for (int i = 0; i < gs_.moveListCount; ++i) gs_.moveList[i].Clear();
+    GenerateMoves(gs_, pos_, side_);
+  }
+
+  void ValueMoves();
+  void ValueEvasions(int checks);
+
+ private:
+  struct Square {
+    int f, r;
+  };
+
+  // Per-move facts.
+  struct MoveFacts {
+    bool drop;
+    int T, O, K, captured;
+  };
+
+  MoveFacts Facts(const MoveRec& m) const {
+    MoveFacts x{};
+    x.drop = m.dropKind > 0;
+    x.T = Sq(m.toFile, m.toRank);
+    x.O = x.drop ? -1 : Sq(m.fromFile, m.fromRank);
+    x.K = x.drop ? m.dropKind : pos_.KindAt(m.fromFile, m.fromRank);
+    x.captured =
+        (!x.drop && pos_.Owner(m.toFile, m.toRank) == opp_) ? pos_.KindAt(m.toFile, m.toRank) : 0;
+    return x;
+  }
+
+  bool EnemyPawnAttacks(int sq) const { return gs_.enemyAttackMap.byKind[sq][kPawn] > 0; }
+  int Balance(int sq) const { return gs_.controlBalance.counts[sq]; }
+  int OwnKingScore() const {
+    return side_ == gs_.computerSide ? gs_.computerKingScore : gs_.playerKingScore;
+  }
+
+  // The exposure test: after the move, does an enemy slider attack the own king? Leaves the
+  // enemy's slider counts of the position after the move in trialSliderMap.
+  bool Exposes(const MoveRec& m, const MoveFacts& x) {
+    TrialMove trial(work_, m, side_);
+    auto& counts = gs_.trialSliderMap.counts;
+    counts.fill(0);
+    for (int i = 0; i < oppSliderCount_; ++i) {
+      const Square s = oppSliders_[i];
+      if (work_.Owner(s.f, s.r) != opp_) continue;  // captured by the move
+      ForEachAttack(work_, opp_, s.f, s.r, [&](int sq) { counts[sq] += 1; });
+    }
+    const int king = x.K == kKing ? x.T : ownKing_;
+    return king >= 0 && counts[king] > 0;
+  }
+
+  // Rule set for new attacks made by the move. Returns false when the move is rejected.
+  bool ValueNewAttacks(const MoveRec& m, const MoveFacts& x, Gains& gains);
+
+  GameState& gs_;
+  const Position& pos_;
+  Position work_;
+  const int side_, opp_, ply_;
+  Square oppSliders_[40] = {};
+  int oppSliderCount_ = 0;
+  int ownKing_ = -1;
+  int oppKing_ = -1;
+};
+
+bool Analysis::ValueNewAttacks(const MoveRec& m, const MoveFacts& x, Gains& gains) {
+  const AttackMap& own = gs_.ownAttackMap;
+  const bool allFive = own.byKind[x.T][kLance] > 0 && own.byKind[x.T][kBishop] > 0 &&
+                       own.byKind[x.T][kRook] > 0 && own.byKind[x.T][kHorse] > 0 &&
+                       own.byKind[x.T][kDragon] > 0;
+  const bool balanceOk = x.drop ? Balance(x.T) >= 0 : Balance(x.T) > 0;
+
+  TrialMove trial(work_, m, side_);
+  // Squares whose count of the moving piece's attacks rose, in file-major order.
+  SquareSet raised;
+  if (!allFive) {
+    SquareSet before;
+    if (!x.drop) before = PieceAttackSet(pos_, side_, m.fromFile, m.fromRank);
+    raised = PieceAttackSet(work_, side_, m.toFile, m.toRank).Minus(before);
+  } else {
+    AttackMap& before = gs_.pieceMapBefore;
+    AttackMap& after = gs_.pieceMapAfter;
+    before.ClearCounts();
+    if (!x.drop) AddPieceAttacks(pos_, side_, m.fromFile, m.fromRank, before);
+    BuildSliderAttackMap(pos_, side_, before);
+    BuildPieceAndSliderMap(work_, side_, after, m.toFile, m.toRank);
+    for (int sq = 0; sq < 81; ++sq)
+      if (after.counts[sq] > before.counts[sq]) raised.Add(sq);
+  }
+
+  // Newly attacked pieces.
+  bool rejected = false;
+  const int ownKingAfter = x.K == kKing ? x.T : ownKing_;
+  const bool computerMoves = side_ == gs_.computerSide;
+  const int computerKing = computerMoves ? ownKingAfter : oppKing_;
+  const int playerKing = computerMoves ? oppKing_ : ownKingAfter;
+  raised.ForEach([&](int s) {
+    if (rejected) return;
+    const int f = SqFile(s), r = SqRank(s);
+    const int owner = work_.Owner(f, r);
+    if (owner == 0) return;
+    const int kind = work_.KindAt(f, r);
+    if (owner == side_) {
+      if (gs_.enemyAttackMap.counts[s] <= 0 || kind == kKing || IsMajor(kind)) return;
+      if (gs_.computerKingScore < -12 && gs_.playerKingScore < -12) {
+        if (balanceOk) gains.Add(62);
+      } else if (balanceOk) {
+        if (gs_.computerKingScore > -15 && Near(s, computerKing)) gains.Add(64);
+        if (gs_.playerKingScore > -15 && Near(s, playerKing)) gains.Add(64);
+      }
+      return;
+    }
+    if (ply_ >= gs_.level && gains.Empty() && (Balance(x.T) < 1 || EnemyPawnAttacks(x.T))) {
+      rejected = true;
+      return;
+    }
+    if (!EnemyPawnAttacks(x.T) || x.K == kPawn) {
+      gains.Add(kCheckGain[kind]);
+      if (kind == kKing && OwnKingScore() > -11 && balanceOk) gains.Add(83);
+    }
+  });
+  if (rejected) return false;
+
+  // Advance into the enemy camp and defence of the own camp.
+  raised.ForEach([&](int s) {
+    const int r = SqRank(s);
+    if (InEnemyCamp(side_, r) && x.K < kProPawn && balanceOk) gains.Add(kAdvanceGain[x.K]);
+    if (InOwnCamp(side_, r) && balanceOk) gains.Add(DefenceGain(gs_.enemyAttackMap, s));
+  });
+  return true;
+}
+
+void Analysis::ValueMoves() {
+  int best = 0;  // the largest value so far
+  const AttackMap& enemy = gs_.enemyAttackMap;
+  const AttackMap& own = gs_.ownAttackMap;
+  for (int i = 0; i < gs_.moveListCount; ++i) {
+    MoveEntry& e = gs_.moveList[i];
+    const MoveRec m = e.move;
+    const MoveFacts x = Facts(m);
+    Gains gains(e);
+    bool rejected = false;
+    auto reject = [&] {
+      e.value = kLossScore;
+      rejected = true;
+    };
+
+    // A king may not step onto an attacked square.
+    if (!x.drop && x.K == kKing && enemy.counts[x.T] > 0) {
+      reject();
+      e.illegal = 1;
+    }
+    // Drops onto squares the enemy controls.
+    if (!rejected && x.drop && m.dropKind > kPawn && Balance(x.T) < 0) reject();
+    // Captures.
+    if (!rejected && x.captured != 0) {
+      gains.Add(kCaptureGain[x.captured]);
+      if (kCaptureGain[x.captured] == kWinScore) {
+        e.value = kWinScore;
+        break;  // the king is taken: nothing else matters
+      }
+      if (ply_ > gs_.level && Balance(x.T) < 1 && IsMajor(x.K)) gains.Clear();
+      if (gs_.threatMap.counts[x.T] > 0) gains.Add(gs_.threatMap.counts[x.T]);
+      if (Balance(x.T) < 1 && x.captured != kKing && !IsMajor(x.captured) &&
+          (ply_ > gs_.level || kCaptureGain[x.captured] < kCaptureGain[x.K] - 6))
+        reject();
+    }
+    // Exposure of the own king, for every move away from an enemy slider's line.
+    if (!x.drop && enemy.SliderAttacks(x.O) && Exposes(m, x)) {
+      reject();
+      e.illegal = 1;
+    }
+    if (!rejected && IsMajor(x.K) && gains.Empty() && EnemyPawnAttacks(x.T)) reject();
+    // Escape of an attacked piece.
+    if (!rejected && !x.drop && enemy.counts[x.O] > 0) {
+      bool escapes = true;
+      if (gains.Empty()) {
+        if (EnemyPawnAttacks(x.T) && x.K != kPawn)
+          reject();
+        else
+          escapes = Balance(x.T) > 0;
+      }
+      if (!rejected && escapes && !enemy.SliderAttacks(x.T) &&
+          (!enemy.SliderAttacks(x.O) || gs_.trialSliderMap.counts[x.T] == 0))
+        gains.Add(kPieceRank[x.K]);
+    }
+    if (!rejected && IsMajor(x.K) && gains.Empty() && !x.drop && Balance(x.T) < 1) reject();
+    // Promotion.
+    if (!rejected && m.promote == 1) {
+      if (EnemyPawnAttacks(x.T) && x.K != kPawn && x.captured == 0)
+        reject();
+      else if ((x.K == kBishop || x.K == kRook) && x.captured == 0 && enemy.counts[x.T] > 0)
+        reject();
+      else if (ply_ > gs_.level && Balance(x.T) < 1)
+        reject();
+      else
+        gains.Add(kPromotionGain[x.K]);
+    }
+    if (!rejected) {
+      // Blocking an enemy slider's line.
+      for (int j = 0; j < gs_.savedLineCount; ++j) {
+        const ListEntry& l = gs_.savedLineList[j];
+        if (Sq(l.move.toFile, l.move.toRank) != x.T) continue;
+        if (!x.drop && Sq(l.move.fromFile, l.move.fromRank) == x.O) continue;
+        if (Balance(x.T) >= 0 && kCaptureGain[x.K] < l.value - 2) gains.Add(l.value);
+      }
+      // King step.
+      if (!x.drop && x.K == kKing && OwnKingScore() > -4) gains.Add(64);
+      // New attacks.
+      if (best != kEvasionMark && (ply_ <= gs_.level || gs_.gamePhase < 4) &&
+          !ValueNewAttacks(m, x, gains))
+        reject();
+    }
+    if (!rejected) {
+      // Defensive pawn drop.
+      if (x.drop && m.dropKind == kPawn && InOwnCamp(side_, m.toRank) && Balance(x.T) >= 0)
+        gains.Add(DefenceGain(enemy, x.T));
+      // Opening lines for the rook and bishop.
+      if (gs_.gamePhase < 4 && !x.drop && x.K == kPawn) {
+        if (own.byKind[x.O][kRook] > 0) gains.Add(62);
+        if (own.byKind[x.O][kBishop] > 0) gains.Add(62);
+      }
+      if (gains.First() > 0) e.supportBalance = Balance(x.T) - (x.drop ? 0 : 1);
+      gains.SortDescending();
+      e.value = gains.First();
+    }
+    best = std::max(best, static_cast<int>(e.value));
+  }
+
+  // Final pruning.
+  for (int i = 0; i < gs_.moveListCount; ++i) {
+    MoveEntry& e = gs_.moveList[i];
+    if (best == kEvasionMark && e.value < kEvasionMark) {
+      e.value = kLossScore;
+      e.illegal = 1;
+    }
+    if ((best == 90 || best == 92 || best == 94 || best == 96) && e.value < 66)
+      e.value = kLossScore;
+    if (gs_.gamePhase < 3 && e.value < 78 &&
+        gs_.controlBalance.counts[Sq(e.move.toFile, e.move.toRank)] < 0)
+      e.value = kLossScore;
+  }
+}
+
+void Analysis::ValueEvasions(int checks) {
+  const AttackMap& enemy = gs_.enemyAttackMap;
+  for (int i = 0; i < gs_.moveListCount; ++i) {
+    MoveEntry& e = gs_.moveList[i];
+    const MoveRec m = e.move;
+    const MoveFacts x = Facts(m);
+    Gains gains(e);
+    bool rejected = false;
+
+    if (!x.drop && x.K == kKing && enemy.counts[x.T] > 0) {
+      e.value = kLossScore;
+      e.illegal = 1;
+      rejected = true;
+    }
+    if (!rejected && x.captured != 0) {
+      gains.Add(kCaptureGain[x.captured]);
+      if (kCaptureGain[x.captured] == kWinScore) {
+        e.value = kWinScore;
+        return;
+      }
+      if (gs_.threatMap.counts[x.T] == kEvasionMark) gains.Add(kEvasionMark);
+    }
+    if (!x.drop && enemy.SliderAttacks(x.O) && Exposes(m, x)) {
+      e.value = kLossScore;
+      e.illegal = 1;
+      rejected = true;
+    }
+    if (!rejected && !x.drop && x.K == kKing && enemy.counts[x.T] == 0) gains.Add(kEvasionMark);
+    // Interposition against a single check.
+    if (!rejected && checks < 2 && (x.drop || x.K != kKing)) {
+      for (int j = 0; j < gs_.savedLineCount && !rejected; ++j) {
+        const ListEntry& l = gs_.savedLineList[j];
+        if (Sq(l.move.toFile, l.move.toRank) != x.T) continue;
+        if (ply_ <= 2) {
+          gains.Add(kEvasionMark);
+          continue;
+        }
+        if (Balance(x.T) >= 0 && kCaptureGain[x.K] < l.value - 2) gains.Add(l.value);
+        if (gs_.ownAttackMap.counts[x.T] == 0) {
+          e.value = kLossScore;
+          gains.SetFirst(kLossScore);
+          rejected = true;
+        }
+      }
+    }
+    if (!rejected) {
+      if (gains.First() < 1) {
+        e.value = kLossScore;
+      } else {
+        e.supportBalance = Balance(x.T);
+        gains.SortDescending();
+        e.value = gains.First();
+      }
+    }
+    if (e.value != kEvasionMark) e.illegal = 1;
+  }
+}
+
+}  // namespace
+
+int DefenceGain(const AttackMap& enemy, int sq) {
+  const auto& k = enemy.byKind[sq];
+  if (k[kPawn] > 0) return 57;
+  if (k[kKnight] > 0) return 56;
+  if (k[kLance] > 0) return 55;
+  if (k[kSilver] > 0 || k[kBishop] > 0 || k[kRook] > 0) return 54;
+  return 0;
+}
+
+int AnalyzeMoves(GameState& gs, const Position& pos, int side, int ply) {
+  Analysis a(gs, pos, side, ply);
+  a.Prepare();
+  const int checks = a.CountThreats(false);
+  if (checks > 0) {
+    AnalyzeEvasions(gs, pos, side, ply);
+    return 0;
+  }
+  a.BuildMaps(false);
+  a.ValueMoves();
+  return 0;
+}
+
+void AnalyzeEvasions(GameState& gs, const Position& pos, int side, int ply) {
+  Analysis a(gs, pos, side, ply);
+  a.Prepare();
+  const int checks = a.CountThreats(true);
+  a.BuildMaps(true);
+  a.ValueEvasions(checks);
+}
+
+}  // namespace shogi

@@ -1,0 +1,55 @@
+#include "shogi/rules/attacks.h"
+
+namespace shogi {
+
+SquareSet PieceAttackSet(const Position& pos, int side, int f, int r) {
+  SquareSet set;
+  ForEachAttack(pos, side, f, r, [&](int sq) { set.Add(sq); });
+  return set;
+}
+
+void AddPieceAttacks(const Position& pos, int side, int f, int r, AttackMap& map) {
+  const int kind = pos.KindAt(f, r);
+  ForEachAttack(pos, side, f, r, [&](int sq) {
+    map.counts[sq] += 1;
+    map.byKind[sq][kind] += 1;
+  });
+}
+
+void BuildAttackMap(const Position& pos, int side, AttackMap& map) {
+  for (int f = 0; f < 9; ++f)
+    for (int r = 0; r < 9; ++r)
+      if (pos.Owner(f, r) == side) AddPieceAttacks(pos, side, f, r, map);
+}
+
+void BuildSliderAttackMap(const Position& pos, int side, AttackMap& map) {
+  for (int f = 0; f < 9; ++f)
+    for (int r = 0; r < 9; ++r)
+      if (pos.Owner(f, r) == side && IsSlider(pos.KindAt(f, r)))
+        AddPieceAttacks(pos, side, f, r, map);
+}
+
+void BuildPieceAttackMap(const Position& pos, int side, AttackMap& map, int f, int r) {
+  map.ClearCounts();
+  AddPieceAttacks(pos, side, f, r, map);
+}
+
+void BuildPieceAndSliderMap(const Position& pos, int side, AttackMap& map, int f, int r) {
+  map.ClearCounts();
+  AddPieceAttacks(pos, side, f, r, map);
+  BuildSliderAttackMap(pos, side, map);
+}
+
+void BuildPieceList(GameState& gs, const Position& pos) {
+  int n = 0;
+  for (int f = 0; f < 9; ++f)
+    for (int r = 0; r < 9; ++r)
+      if (pos.Owner(f, r) != 0 && n < 40)
+        gs.pieceList[n++] = {pos.Owner(f, r), pos.KindAt(f, r), f, r};
+  for (int k = 1; k <= 7; ++k)
+    for (int side = 1; side <= 2; ++side)
+      for (int c = pos.Hand(side, k); c > 0 && n < 40; --c) gs.pieceList[n++] = {side, k, 9, 9};
+  for (; n < 40; ++n) gs.pieceList[n] = {};
+}
+
+}  // namespace shogi

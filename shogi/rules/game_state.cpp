@@ -1,0 +1,90 @@
+#include "shogi/rules/game_state.h"
+
+namespace shogi {
+
+namespace {
+
+constexpr int kBackRank[9] = {kLance, kKnight, kSilver, kGold, kKing,
+                              kGold,  kSilver, kKnight, kLance};
+
+}  // namespace
+
+const char* KindText(int kind) {
+  static constexpr const char* kTexts[kKindCount] = {"",   "歩", "香", "桂",   "銀",   "金",
+                                                     "角", "飛", "と", "成香", "成桂", "成銀",
+                                                     "",   "馬", "龍", "玉"};
+  return kind >= 0 && kind < kKindCount ? kTexts[kind] : "";
+}
+
+Position StartPosition() {
+  Position p;
+  for (int f = 0; f < 9; ++f) {
+    p.Set(f, 0, kComputerSide, kBackRank[f]);
+    p.Set(f, 2, kComputerSide, kPawn);
+    p.Set(f, 6, kPlayerSide, kPawn);
+    p.Set(f, 8, kPlayerSide, kBackRank[f]);
+  }
+  p.Set(1, 1, kComputerSide, kRook);
+  p.Set(7, 1, kComputerSide, kBishop);
+  p.Set(1, 7, kPlayerSide, kBishop);
+  p.Set(7, 7, kPlayerSide, kRook);
+  return p;
+}
+
+void ResetGameState(GameState& gs) {
+  gs.snapshot[0] = StartPosition();
+  gs.moveNumber = 0;
+  gs.firstMover = 1;
+  gs.level = 1;
+  gs.playerSide = kPlayerSide;
+  gs.computerSide = kComputerSide;
+  gs.gamePhase = 0;
+  gs.moveListCount = 0;
+  gs.enemyReachCount = 0;
+  gs.lineCount = 0;
+  gs.savedLineCount = 0;
+  for (auto& e : gs.moveList) e.Clear();
+  gs.computerKingScore = 0;
+  gs.playerKingScore = 0;
+  gs.gameResult = 0;
+}
+
+int ApplyMove(Position& pos, const MoveRec& m, int side) {
+  if (m.IsEmpty()) return 0;
+  if (m.dropKind > 0) {
+    pos.a[Position::HandIndex(side, m.dropKind)] -= 1;
+    pos.Set(m.toFile, m.toRank, side, m.dropKind);
+    return 1;
+  }
+  const int to = Position::OwnerIndex(m.toFile, m.toRank);
+  if (pos.a[to] > 0) {
+    int k = pos.a[100 + to];
+    // Promoted pieces go to hand unpromoted. A captured king (15) lands in hand slot 8,
+    // which only the position signature reads.
+    if (k > kPromoteOffset) k -= kPromoteOffset;
+    pos.a[100 + to] = k;
+    pos.a[Position::HandIndex(side, k)] += 1;
+  }
+  const int from = Position::OwnerIndex(m.fromFile, m.fromRank);
+  pos.a[to] = side;
+  pos.a[100 + to] = pos.a[100 + from] + (m.promote == 1 ? kPromoteOffset : 0);
+  pos.a[from] = 0;
+  pos.a[100 + from] = 0;
+  return 1;
+}
+
+bool CommitMove(GameState& gs, const MoveRec& move, int side) {
+  if (gs.moveNumber >= kMaxMoves) return false;
+  gs.moveNumber += 1;
+  gs.snapshot[gs.moveNumber] = gs.snapshot[gs.moveNumber - 1];
+  ApplyMove(gs.snapshot[gs.moveNumber], move, side);
+  gs.moveRec[gs.moveNumber] = move;
+  return true;
+}
+
+int SideToMove(const GameState& gs) {
+  const bool senteToMove = gs.moveNumber % 2 == 0;
+  return senteToMove ? gs.firstMover : Opponent(gs.firstMover);
+}
+
+}  // namespace shogi

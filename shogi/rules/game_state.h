@@ -1,0 +1,90 @@
+// The game state: the history of the game in progress, the generated lists, the attack maps
+// and the game's choices. One object is owned by whoever plays the game and passed by
+// reference to every operation; nothing of it is global.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "shogi/rules/types.h"
+
+namespace shogi {
+
+inline constexpr int kMaxMoves = 299;       // moves 1..299
+inline constexpr int kSnapshotCount = 301;  // positions after 0..300 moves
+inline constexpr int kMoveListCapacity = 1024;
+inline constexpr int kReachListCapacity = 800;  // 40 pieces x at most 20 reached squares
+inline constexpr int kLineListCapacity = 128;   // 4 lances x 7 + 4 majors x 16 squares between
+
+struct PieceListEntry {
+  int32_t owner = 0;
+  int32_t kind = 0;
+  int32_t fileIndex = 0;
+  int32_t rankIndex = 0;
+};
+
+// Entry of the enemy reach list and of the line lists. Reach entries use move.from* for the
+// enemy piece and move.to* for the reached square; line entries use move.from* for the
+// attacked piece, move.to* for the square between, and value for the attacked piece's rank.
+using ListEntry = MoveEntry;
+
+struct GameState {
+  // Game history.
+  std::array<Position, kSnapshotCount> snapshot{};
+  std::array<MoveRec, kMaxMoves + 1> moveRec{};
+  std::array<PieceListEntry, 40> pieceList{};
+  int32_t moveNumber = 0;
+
+  // Generated lists.
+  std::array<MoveEntry, kMoveListCapacity> moveList{};
+  std::array<ListEntry, kReachListCapacity> enemyReachList{};
+  std::array<ListEntry, kLineListCapacity> lineList{};
+  std::array<ListEntry, kLineListCapacity> savedLineList{};
+  int32_t moveListCount = 0;
+  int32_t enemyReachCount = 0;
+  int32_t lineCount = 0;
+  int32_t savedLineCount = 0;
+
+  // Attack maps (see attacks.h).
+  AttackMap ownAttackMap{};
+  AttackMap enemyAttackMap{};
+  AttackMap controlBalance{};
+  AttackMap threatMap{};
+  AttackMap trialSliderMap{};
+  AttackMap pieceMapBefore{};
+  AttackMap pieceMapAfter{};
+
+  // The game's choices and results.
+  int32_t gamePhase = 0;
+  int32_t firstMover = 1;
+  int32_t bookChoice = 0;
+  int32_t openingType = 0;
+  int32_t level = 1;
+  int32_t playerSide = kPlayerSide;
+  int32_t computerSide = kComputerSide;
+  int32_t computerKingScore = 0;
+  int32_t playerKingScore = 0;
+  int32_t gameResult = 0;
+
+  const Position& Current() const { return snapshot[moveNumber]; }
+  Position& Current() { return snapshot[moveNumber]; }
+};
+
+// The start position (player at the bottom).
+Position StartPosition();
+
+// Resets the game to a new game in the start position.
+void ResetGameState(GameState& gs);
+
+// Applies a move made by `side` to `pos`. Returns 0 for the empty move (nothing changes),
+// else 1. No legality test is made.
+int ApplyMove(Position& pos, const MoveRec& move, int side);
+
+// Commits a move to the history: moveNumber + 1, copy of the previous snapshot, ApplyMove.
+// Returns false (and changes nothing) when the history is full.
+bool CommitMove(GameState& gs, const MoveRec& move, int side);
+
+// Side to move in snapshot[moveNumber]: odd move numbers are sente's moves.
+int SideToMove(const GameState& gs);
+
+}  // namespace shogi

@@ -1,0 +1,31 @@
+// Pseudo-legal move generation: every move the piece movement and drop rules allow, in the
+// game's fixed order, before any test of the own king's safety.
+#pragma once
+
+#include "shogi/rules/game_state.h"
+
+namespace shogi {
+
+// Promotion zone and last ranks of a side.
+constexpr bool InZone(int side, int rank) {
+  return side == kComputerSide ? rank >= 6 : rank <= 2;
+}
+constexpr bool OnLastTwoRanks(int side, int rank) {
+  return side == kComputerSide ? rank >= 7 : rank <= 1;
+}
+constexpr bool OnLastRank(int side, int rank) {
+  return side == kComputerSide ? rank == 8 : rank == 0;
+}
+constexpr int FirstZoneRank(int side) {
+  return side == kComputerSide ? 6 : 2;
+}
+
+// Fills gs.moveList with the side's moves: squares in file-major order; for an own piece its
+// moves (GeneratePieceMoves), for an empty square the drops of kinds 1..7.
+void GenerateMoves(GameState& gs, const Position& pos, int side);
+
+// Appends the moves of the piece on (f, r) to gs.moveList, and for sliders the squares
+// between the slider and an enemy piece at the end of a slide to gs.lineList.
+void GeneratePieceMoves(GameState& gs, const Position& pos, int side, int f, int r);
+
+}  // namespace shogi
