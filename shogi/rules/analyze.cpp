@@ -59,18 +59,22 @@ class Gains {
     if (g == 0) return;
     if (n_ < kMaxGains) {
       e_.gains[n_++] = g;
+      if (n_ < kMaxGains) e_.gains[n_] = 0;
       return;
     }
     int* smallest = std::min_element(e_.gains.begin(), e_.gains.end());
     if (g > *smallest) *smallest = g;
   }
   void Clear() {
-    std::fill(e_.gains.begin(), e_.gains.begin() + n_, 0);
+    e_.gains[0] = 0;
     n_ = 0;
   }
   void SetFirst(int g) {
     e_.gains[0] = g;
-    if (n_ == 0) n_ = 1;
+    if (n_ == 0) {
+      n_ = 1;
+      e_.gains[1] = 0;
+    }
   }
   void SortDescending() { std::sort(e_.gains.begin(), e_.gains.begin() + n_, std::greater<>()); }
 
@@ -106,7 +110,6 @@ class Analysis {
 
   // Steps shared by both variants: clear, enemy reach and the enemy sliders' lines.
   void Prepare() {
-    for (int i = 0; i < gs_.moveListCount; ++i) gs_.moveList[i].Clear();
     gs_.moveListCount = 0;
     gs_.enemyReachCount = 0;
     gs_.lineCount = 0;
@@ -119,9 +122,7 @@ class Analysis {
         if (pos_.Owner(f, r) != opp_) continue;
         ForEachReach(pos_, opp_, f, r, [&](int sq) {
           if (gs_.enemyReachCount >= kReachListCapacity) return;
-          ListEntry& e = gs_.enemyReachList[gs_.enemyReachCount++];
-          e.Clear();
-          e.move = {f, r, SqFile(sq), SqRank(sq), 0, 0};
+          gs_.enemyReachList[gs_.enemyReachCount++].move = {f, r, SqFile(sq), SqRank(sq), 0, 0};
         });
         if (IsSlider(pos_.KindAt(f, r))) {
           GeneratePieceMoves(gs_, pos_, opp_, f, r);
@@ -158,14 +159,13 @@ class Analysis {
       const ListEntry& l = gs_.lineList[i];
       if (kingLinesOnly && l.value != kEvasionMark) continue;
       ListEntry& s = gs_.savedLineList[gs_.savedLineCount++];
-      s.Clear();
-      s.move = l.move;
+      s.Reset(l.move);
       s.value = l.value;
+      lineSquares_.Add(Sq(l.move.toFile, l.move.toRank));
     }
     BuildAttackMap(pos_, side_, gs_.ownAttackMap);
     for (int sq = 0; sq < 81; ++sq)
       gs_.controlBalance.counts[sq] = gs_.ownAttackMap.counts[sq] - gs_.enemyAttackMap.counts[sq];
-    for (int i = 0; i < gs_.moveListCount; ++i) gs_.moveList[i].Clear();
     GenerateMoves(gs_, pos_, side_);
   }
 
@@ -200,19 +200,31 @@ class Analysis {
     return side_ == gs_.computerSide ? gs_.computerKingScore : gs_.playerKingScore;
   }
 
-  // The exposure test: after the move, does an enemy slider attack the own king? Leaves the
-  // enemy's slider counts of the position after the move in trialSliderMap.
+  // The exposure test: after the move, does an enemy slider attack the own king? Also keeps
+  // the enemy sliders' attack count on the destination after the move, for the escape rule.
   bool Exposes(const MoveRec& m, const MoveFacts& x) {
     TrialMove trial(work_, m, side_);
-    auto& counts = gs_.trialSliderMap.counts;
-    counts.fill(0);
+    const int king = x.K == kKing ? x.T : ownKing_;
+    int atKing = 0, atT = 0;
     for (int i = 0; i < oppSliderCount_; ++i) {
       const Square s = oppSliders_[i];
       if (work_.Owner(s.f, s.r) != opp_) continue;  // captured by the move
-      ForEachAttack(work_, opp_, s.f, s.r, [&](int sq) { counts[sq] += 1; });
+      ForEachAttack(work_, opp_, s.f, s.r, [&](int sq) {
+        atKing += sq == king;
+        atT += sq == x.T;
+      });
     }
-    const int king = x.K == kKing ? x.T : ownKing_;
-    return king >= 0 && counts[king] > 0;
+    trialSlidersAtT_ = atT;
+    return king >= 0 && atKing > 0;
+  }
+
+  // The attacks of the own piece on square o in the position analysed, computed once.
+  const SquareSet& BeforeSet(int o) {
+    if (!beforeKnown_.Has(o)) {
+      before_[o] = PieceAttackSet(pos_, side_, SqFile(o), SqRank(o));
+      beforeKnown_.Add(o);
+    }
+    return before_[o];
   }
 
   // Rule set for new attacks made by the move. Returns false when the move is rejected.
@@ -226,6 +238,10 @@ class Analysis {
   int oppSliderCount_ = 0;
   int ownKing_ = -1;
   int oppKing_ = -1;
+  int trialSlidersAtT_ = 0;
+  SquareSet beforeKnown_;
+  SquareSet before_[81];
+  SquareSet lineSquares_;  // in-between squares of the saved lines
 };
 
 bool Analysis::ValueNewAttacks(const MoveRec& m, const MoveFacts& x, Gains& gains) {
@@ -235,14 +251,24 @@ bool Analysis::ValueNewAttacks(const MoveRec& m, const MoveFacts& x, Gains& gain
                        own.byKind[x.T][kDragon] > 0;
   const bool balanceOk = x.drop ? Balance(x.T) >= 0 : Balance(x.T) > 0;
 
-  TrialMove trial(work_, m, side_);
   // Squares whose count of the moving piece's attacks rose, in file-major order.
+  const int kindAfter = x.drop ? x.K : x.K + (m.promote == 1 ? kPromoteOffset : 0);
   SquareSet raised;
   if (!allFive) {
-    SquareSet before;
-    if (!x.drop) before = PieceAttackSet(pos_, side_, m.fromFile, m.fromRank);
-    raised = PieceAttackSet(work_, side_, m.toFile, m.toRank).Minus(before);
+    SquareSet after;
+    if (IsSlider(kindAfter) && x.drop) {
+      // A drop changes only its own square, which its slides never read.
+      ForEachAttackOfKind(pos_, side_, kindAfter, m.toFile, m.toRank,
+                          [&](int sq) { after.Add(sq); });
+    } else if (IsSlider(kindAfter)) {
+      TrialMove trial(work_, m, side_);
+      after = PieceAttackSet(work_, side_, m.toFile, m.toRank);
+    } else {
+      after = StepAttackSet(side_, kindAfter, x.T);
+    }
+    raised = x.drop ? after : after.Minus(BeforeSet(x.O));
   } else {
+    TrialMove trial(work_, m, side_);
     AttackMap& before = gs_.pieceMapBefore;
     AttackMap& after = gs_.pieceMapAfter;
     before.ClearCounts();
@@ -252,6 +278,13 @@ bool Analysis::ValueNewAttacks(const MoveRec& m, const MoveFacts& x, Gains& gain
     for (int sq = 0; sq < 81; ++sq)
       if (after.counts[sq] > before.counts[sq]) raised.Add(sq);
   }
+  // The board after the move, where it differs from the board before.
+  auto ownerAfter = [&](int s) {
+    return s == x.T ? side_ : s == x.O ? 0 : pos_.Owner(SqFile(s), SqRank(s));
+  };
+  auto kindAfterAt = [&](int s) {
+    return s == x.T ? kindAfter : s == x.O ? 0 : pos_.KindAt(SqFile(s), SqRank(s));
+  };
 
   // Newly attacked pieces.
   bool rejected = false;
@@ -261,10 +294,9 @@ bool Analysis::ValueNewAttacks(const MoveRec& m, const MoveFacts& x, Gains& gain
   const int playerKing = computerMoves ? oppKing_ : ownKingAfter;
   raised.ForEach([&](int s) {
     if (rejected) return;
-    const int f = SqFile(s), r = SqRank(s);
-    const int owner = work_.Owner(f, r);
+    const int owner = ownerAfter(s);
     if (owner == 0) return;
-    const int kind = work_.KindAt(f, r);
+    const int kind = kindAfterAt(s);
     if (owner == side_) {
       if (gs_.enemyAttackMap.counts[s] <= 0 || kind == kKing || IsMajor(kind)) return;
       if (gs_.computerKingScore < -12 && gs_.playerKingScore < -12) {
@@ -286,12 +318,17 @@ bool Analysis::ValueNewAttacks(const MoveRec& m, const MoveFacts& x, Gains& gain
   });
   if (rejected) return false;
 
-  // Advance into the enemy camp and defence of the own camp.
-  raised.ForEach([&](int s) {
-    const int r = SqRank(s);
-    if (InEnemyCamp(side_, r) && x.K < kProPawn && balanceOk) gains.Add(kAdvanceGain[x.K]);
-    if (InOwnCamp(side_, r) && balanceOk) gains.Add(DefenceGain(gs_.enemyAttackMap, s));
-  });
+  // Advance into the enemy camp and defence of the own camp. Every gain here is kept, so the
+  // order in which they are added does not matter.
+  if (balanceOk) {
+    const bool computer = side_ == gs_.computerSide;
+    if (x.K < kProPawn) {
+      const SquareSet enemyCamp = computer ? SquareSet::Ranks(6, 8) : SquareSet::Ranks(0, 2);
+      for (int n = raised.And(enemyCamp).Count(); n > 0; --n) gains.Add(kAdvanceGain[x.K]);
+    }
+    const SquareSet ownCamp = computer ? SquareSet::Ranks(0, 2) : SquareSet::Ranks(6, 8);
+    raised.And(ownCamp).ForEach([&](int s) { gains.Add(DefenceGain(gs_.enemyAttackMap, s)); });
+  }
   return true;
 }
 
@@ -346,7 +383,7 @@ void Analysis::ValueMoves() {
           escapes = Balance(x.T) > 0;
       }
       if (!rejected && escapes && !enemy.SliderAttacks(x.T) &&
-          (!enemy.SliderAttacks(x.O) || gs_.trialSliderMap.counts[x.T] == 0))
+          (!enemy.SliderAttacks(x.O) || trialSlidersAtT_ == 0))
         gains.Add(kPieceRank[x.K]);
     }
     if (!rejected && IsMajor(x.K) && gains.Empty() && !x.drop && Balance(x.T) < 1) reject();
@@ -363,7 +400,7 @@ void Analysis::ValueMoves() {
     }
     if (!rejected) {
       // Blocking an enemy slider's line.
-      for (int j = 0; j < gs_.savedLineCount; ++j) {
+      for (int j = 0; lineSquares_.Has(x.T) && j < gs_.savedLineCount; ++j) {
         const ListEntry& l = gs_.savedLineList[j];
         if (Sq(l.move.toFile, l.move.toRank) != x.T) continue;
         if (!x.drop && Sq(l.move.fromFile, l.move.fromRank) == x.O) continue;
@@ -436,7 +473,7 @@ void Analysis::ValueEvasions(int checks) {
     }
     if (!rejected && !x.drop && x.K == kKing && enemy.counts[x.T] == 0) gains.Add(kEvasionMark);
     // Interposition against a single check.
-    if (!rejected && checks < 2 && (x.drop || x.K != kKing)) {
+    if (!rejected && checks < 2 && (x.drop || x.K != kKing) && lineSquares_.Has(x.T)) {
       for (int j = 0; j < gs_.savedLineCount && !rejected; ++j) {
         const ListEntry& l = gs_.savedLineList[j];
         if (Sq(l.move.toFile, l.move.toRank) != x.T) continue;

@@ -3,6 +3,8 @@
 namespace shogi {
 
 SquareSet PieceAttackSet(const Position& pos, int side, int f, int r) {
+  const int kind = pos.KindAt(f, r);
+  if (!IsSlider(kind)) return StepAttackSet(side, kind, Sq(f, r));
   SquareSet set;
   ForEachAttack(pos, side, f, r, [&](int sq) { set.Add(sq); });
   return set;

@@ -67,13 +67,13 @@ inline void Step(int f, int r, Sink&& sink) {
 
 }  // namespace detail
 
-// Calls sink(square) for every square the piece on (f, r) attacks, continuations included.
-// A single piece attacks each square at most once.
+// Calls sink(square) for every square a piece of the given kind on (f, r) would attack,
+// continuations included; the square (f, r) itself is not read.
 template <class Sink>
-inline void ForEachAttack(const Position& pos, int side, int f, int r, Sink&& sink) {
+inline void ForEachAttackOfKind(const Position& pos, int side, int kind, int f, int r,
+                                Sink&& sink) {
   using namespace detail;
   const int fw = Forward(side);
-  const int kind = pos.KindAt(f, r);
   auto rookSlides = [&] {
     Slide(pos, side, f, r, 0, fw, kForwardFileCarriers, kForwardFileSteps, sink);
     Slide(pos, side, f, r, 0, -fw, kFileCarriers, kOrthogonalSteps, sink);
@@ -146,8 +146,58 @@ inline void ForEachAttack(const Position& pos, int side, int f, int r, Sink&& si
   }
 }
 
+// Calls sink(square) for every square the piece on (f, r) attacks, continuations included.
+// A single piece attacks each square at most once.
+template <class Sink>
+inline void ForEachAttack(const Position& pos, int side, int f, int r, Sink&& sink) {
+  ForEachAttackOfKind(pos, side, pos.KindAt(f, r), f, r, sink);
+}
+
 // The set of squares the piece on (f, r) attacks.
 SquareSet PieceAttackSet(const Position& pos, int side, int f, int r);
+namespace detail {
+
+// Attack sets of the step pieces, which do not depend on the other pieces: [side][kind][sq].
+struct StepTables {
+  SquareSet set[3][kKindCount][81];
+  constexpr StepTables() {
+    for (int side = 1; side <= 2; ++side) {
+      const int fw = Forward(side);
+      for (int sq = 0; sq < 81; ++sq) {
+        const int f = SqFile(sq), r = SqRank(sq);
+        auto add = [&](int kind, int df, int dr) {
+          if (OnBoard(f + df, r + dr)) set[side][kind][sq].Add(Sq(f + df, r + dr));
+        };
+        add(kPawn, 0, fw);
+        add(kKnight, 1, 2 * fw);
+        add(kKnight, -1, 2 * fw);
+        for (int df = -1; df <= 1; ++df) {
+          add(kSilver, df, fw);
+          for (int gold : {kGold, kProPawn, kProLance, kProKnight, kProSilver}) add(gold, df, fw);
+        }
+        add(kSilver, -1, -fw);
+        add(kSilver, 1, -fw);
+        for (int gold : {kGold, kProPawn, kProLance, kProKnight, kProSilver}) {
+          add(gold, -1, 0);
+          add(gold, 1, 0);
+          add(gold, 0, -fw);
+        }
+        for (int df = -1; df <= 1; ++df)
+          for (int dr = -1; dr <= 1; ++dr)
+            if (df != 0 || dr != 0) add(kKing, df, dr);
+      }
+    }
+  }
+};
+inline constexpr StepTables kStepTables{};
+
+}  // namespace detail
+
+// The attack set of a step piece (not a lance, bishop, rook, horse or dragon) of the side on
+// the square, which does not depend on the other pieces.
+inline SquareSet StepAttackSet(int side, int kind, int sq) {
+  return detail::kStepTables.set[side][kind][sq];
+}
 
 // Adds the attacks of the one piece on (f, r) to the map (counts and byKind).
 void AddPieceAttacks(const Position& pos, int side, int f, int r, AttackMap& map);

@@ -86,9 +86,7 @@ class Generator {
 
   void Add(int x, int y, int promote) {
     if (gs_.moveListCount >= kMoveListCapacity) return;
-    MoveEntry& e = gs_.moveList[gs_.moveListCount++];
-    e.Clear();
-    e.move = {f_, r_, x, y, promote, 0};
+    gs_.moveList[gs_.moveListCount++].Reset({f_, r_, x, y, promote, 0});
   }
 
   // Lance and knight: promoting entry only on the last two ranks, both entries on the first
@@ -132,8 +130,7 @@ class Generator {
     for (int i = 1; i <= between; ++i) {
       if (gs_.lineCount >= kLineListCapacity) return;
       ListEntry& e = gs_.lineList[gs_.lineCount++];
-      e.Clear();
-      e.move = {x, y, f_ + i * df, r_ + i * dr, 0, 0};
+      e.Reset({x, y, f_ + i * df, r_ + i * dr, 0, 0});
       e.value = rank;
     }
   }
@@ -173,9 +170,7 @@ void GenerateMoves(GameState& gs, const Position& pos, int side) {
           if (k == kKnight && OnLastTwoRanks(side, r)) continue;
           if (k == kPawn && pawnOnFile[f]) continue;
           if (gs.moveListCount >= kMoveListCapacity) return;
-          MoveEntry& e = gs.moveList[gs.moveListCount++];
-          e.Clear();
-          e.move = {0, 0, f, r, 0, k};
+          gs.moveList[gs.moveListCount++].Reset({0, 0, f, r, 0, k});
         }
       }
     }

@@ -22,6 +22,20 @@ class SquareSet {
   constexpr SquareSet Minus(const SquareSet& o) const {
     return SquareSet(lo_ & ~o.lo_, hi_ & ~o.hi_);
   }
+  constexpr SquareSet And(const SquareSet& o) const { return SquareSet(lo_ & o.lo_, hi_ & o.hi_); }
+  constexpr int Count() const {
+    int n = 0;
+    for (uint64_t b = lo_; b != 0; b &= b - 1) ++n;
+    for (uint64_t b = hi_; b != 0; b &= b - 1) ++n;
+    return n;
+  }
+  // The squares of the given rank indices, on every file.
+  static constexpr SquareSet Ranks(int from, int to) {
+    SquareSet s;
+    for (int f = 0; f < 9; ++f)
+      for (int r = from; r <= to; ++r) s.Add(f * 9 + r);
+    return s;
+  }
   constexpr bool operator==(const SquareSet&) const = default;
 
   // Visits the squares in ascending index order (file-major).

@@ -102,6 +102,15 @@ struct MoveEntry {
   std::array<int32_t, kMaxGains> gains{};
 
   void Clear() { *this = MoveEntry{}; }
+  // Starts a fresh entry for a move. The gains are read up to their first 0, so only the
+  // first slot needs clearing.
+  void Reset(const MoveRec& m) {
+    move = m;
+    value = 0;
+    supportBalance = 0;
+    illegal = 0;
+    gains[0] = 0;
+  }
   int GainCount() const {
     int n = 0;
     while (n < kMaxGains && gains[n] != 0) ++n;
