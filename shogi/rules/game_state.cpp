@@ -47,6 +47,23 @@ void ResetGameState(GameState& gs) {
   gs.computerKingScore = 0;
   gs.playerKingScore = 0;
   gs.gameResult = 0;
+  gs.openingType = 0;
+  gs.kingDanger = 0;
+  gs.baseScore = 0;
+  // Search work areas and their parameters.
+  for (auto& n : gs.node) n = SearchNode{};
+  gs.nodeTop = 0;
+  gs.searchWidthBase = {30, 24, 12, 10, 8, 6, 6};
+  gs.width = {};
+  gs.scratchPosition = Position{};
+  gs.bestRootIndex = 0;
+  gs.preparedCount = 0;
+  for (auto& a : gs.preparedAnswers) a = PreparedAnswer{};
+  for (auto& r : gs.refutation) r.Clear();
+  gs.moveSeconds.fill(0);
+  gs.computerSeconds = 0;
+  gs.playerSeconds = 0;
+  gs.thinkStart = 0;
 }
 
 int ApplyMove(Position& pos, const MoveRec& m, int side) {

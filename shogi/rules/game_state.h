@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 
 #include "shogi/rules/types.h"
@@ -22,6 +23,25 @@ struct PieceListEntry {
   int32_t fileIndex = 0;
   int32_t rankIndex = 0;
 };
+
+// One node of the search stack: a move-list entry and the position after that move.
+struct SearchNode {
+  MoveEntry entry;
+  Position position;
+};
+
+// The ten ints that describe a position for one side (see MakeSignature).
+using PositionSignature = std::array<int32_t, 10>;
+
+// An answer carried from one computer move to the next.
+struct PreparedAnswer {
+  PositionSignature signature{};
+  MoveEntry entry;
+};
+
+inline constexpr int kSearchNodeCount = 100;
+inline constexpr int kPreparedAnswerCapacity = 300;
+inline constexpr int kRootWidthLimit = 30;
 
 // Entry of the enemy reach list and of the line lists. Reach entries use move.from* for the
 // enemy piece and move.to* for the reached square; line entries use move.from* for the
@@ -64,7 +84,37 @@ struct GameState {
   int32_t computerSide = kComputerSide;
   int32_t computerKingScore = 0;
   int32_t playerKingScore = 0;
-  int32_t gameResult = 0;
+
+  // Evaluation.
+  int32_t kingDanger = 0;  // danger to the player's king, written by the king-safety term
+  int32_t baseScore = 0;   // evaluation of the latest position
+  int32_t useRandom = 0;   // add a clock-seeded 0..99 to every score
+  int64_t fixedClock = 0;  // when not 0, the clock always reads this (seconds since the epoch)
+
+  // Searches.
+  std::array<SearchNode, kSearchNodeCount> node{};
+  int32_t nodeTop = 0;
+  std::array<int32_t, 7> searchWidthBase{};
+  std::array<int32_t, 7> width{};  // current widths: root, ply 2 .. ply 7
+  Position scratchPosition{};
+  int32_t bestRootIndex = 0;
+  std::array<PreparedAnswer, kPreparedAnswerCapacity> preparedAnswers{};
+  int32_t preparedCount = 0;
+  std::array<MoveEntry, kRootWidthLimit> refutation{};
+
+  // Thinking times.
+  std::array<int32_t, kMaxMoves + 1> moveSeconds{};
+  int32_t computerSeconds = 0;
+  int32_t playerSeconds = 0;
+  int64_t thinkStart = 0;
+
+  // Shared between the window thread and the thinking thread: the thread publishes its move
+  // with moveReady (release) after everything else is in place; the window thread reads
+  // moveReady with acquire before it looks at the game.
+  std::atomic<int32_t> moveReady{0};
+  std::atomic<int32_t> gameResult{0};
+  std::atomic<int32_t> progressTotal{0};
+  std::atomic<int32_t> progressDone{0};
 
   const Position& Current() const { return snapshot[moveNumber]; }
   Position& Current() { return snapshot[moveNumber]; }

@@ -1,0 +1,46 @@
+// The opening book: positions (as 162-byte keys of square codes seen from sente) with moves
+// the computer may play in them, read from a text file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "shogi/rules/game_state.h"
+
+namespace shogi {
+
+inline constexpr int kBookKeyLength = 162;
+inline constexpr int kBookCapacity = 1000;
+inline constexpr int kBookCandidates = 30;
+
+struct BookEntry {
+  int32_t number = 0;
+  std::array<char, 164> key{};  // 162 bytes and a terminating zero
+  int32_t spare1 = 0;
+  int32_t fromFile = 0, fromRank = 0, toFile = 0, toRank = 0;  // book notation
+  int32_t promote = 0;
+  int32_t dropKind = 0;
+  int32_t openingType = 0;
+  int32_t spare2 = 0;
+};
+
+struct OpeningBook {
+  std::string path = "joseki.dat";
+  std::array<BookEntry, kBookCapacity> entries{};
+  int count = 0;
+};
+
+// Reads the book file named by book.path. When it cannot be opened, writes
+// "cannot open file\n" to standard output and leaves an empty book. Returns whether it opened.
+bool LoadBook(OpeningBook& book);
+
+// Writes the key of snapshot[index] (162 bytes and a zero) into out.
+void BuildBookKey(const GameState& gs, int index, char out[kBookKeyLength + 1]);
+
+// Looks up snapshot[moveNumber - 1]: every matching entry sets openingType; when there is at
+// least one candidate, the one picked by the clock's seconds is stored as moveRec[moveNumber]
+// and played into snapshot[moveNumber] for the computer. Returns whether a move was played.
+bool PlayBookMove(GameState& gs, const OpeningBook& book);
+
+}  // namespace shogi

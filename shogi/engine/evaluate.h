@@ -1,0 +1,34 @@
+// Static evaluation of a position from the computer's point of view: positive is good for the
+// computer (side 2), negative good for the player. Weighted sum of six terms by game phase,
+// plus decisive values for a king that can be taken or a side that is mated.
+#pragma once
+
+#include "shogi/rules/game_state.h"
+
+namespace shogi {
+
+// Scores `pos`; `side` is the side whose attacks fill ownAttackMap. Overwrites the piece list,
+// both attack maps and kingDanger (and the move list in the mate tests).
+int Evaluate(GameState& gs, const Position& pos, int side);
+
+// AnalyzeEvasions for the player (CountReplies) or the computer (CountComputerReplies) at ply
+// 0, then: -32768 if a move takes the enemy king, 32767 if there is no evasion (mated), else
+// minus the number of evasions.
+int CountReplies(GameState& gs, const Position& pos);
+int CountComputerReplies(GameState& gs, const Position& pos);
+
+// Appends to enemyReachList the squares the piece on (f, r) attacks (slides end on the first
+// occupied square, which is included).
+void AppendPieceReach(GameState& gs, const Position& pos, int side, int f, int r);
+
+// The six terms; they read the piece list and the attack maps that Evaluate has just built.
+// Kc and Kp are the computer's and the player's king squares as fileIndex*9 + rankIndex, or
+// -1 when that king is not on the board.
+int MaterialTerm(const GameState& gs, const Position& pos);
+int PlacementTerm(const GameState& gs, const Position& pos, int kc, int kp);
+int KingSafetyTerm(GameState& gs, const Position& pos, int side, int kc, int kp);
+int ExchangeTerm(const GameState& gs, const Position& pos, int side);
+int MajorMobilityTerm(GameState& gs, const Position& pos, int side);
+int EnemyCampTerm(const GameState& gs, const Position& pos, int side, int kc, int kp);
+
+}  // namespace shogi

@@ -1,0 +1,1 @@
+#include "shogi/engine/lookahead.h"

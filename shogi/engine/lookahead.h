@@ -1,0 +1,19 @@
+// The opening look-ahead and the formation choosers.
+#pragma once
+
+#include "shogi/rules/game_state.h"
+
+namespace shogi {
+
+// Reorders moveList so that its first n entries are the n best, best first.
+void SortMoveList(GameState& gs, int n);
+
+// Searches snapshot[moveNumber - 1] (the player to move) and returns its value for the
+// computer.
+int LookAhead(GameState& gs);
+
+// Picks the computer's move by how well it builds formation 1..4 and checks it with the
+// look-ahead. Returns the formation score, or -32768 when the look-ahead refuses the move.
+int ChooseFormationMove(GameState& gs, int formation);
+
+}  // namespace shogi

@@ -1,0 +1,130 @@
+// Single instance: the lock, and the raise request from a second launcher to the first.
+#include "instance_lock.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "test_util.h"
+
+namespace {
+
+using launcher::InstanceLock;
+using launcher_test::TempDir;
+using launcher_test::WaitFor;
+
+constexpr char kName[] = "MOVE:ElMutex";
+
+// A connected client of the first launcher's socket.
+int Connect(const std::filesystem::path& socket) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+TEST(launcherInstance, SecondLauncherReachesTheFirst) {
+  TempDir dir;
+  InstanceLock first(kName, dir.path());
+  ASSERT_EQ(first.role(), InstanceLock::Role::kFirst);
+  std::atomic<int> raised{0};
+  first.Listen([&] { ++raised; });
+
+  InstanceLock second(kName, dir.path());
+  EXPECT_EQ(second.role(), InstanceLock::Role::kSecond);
+  EXPECT_TRUE(second.RequestRaise());
+  EXPECT_TRUE(WaitFor([&] { return raised == 1; }, 3));
+  EXPECT_TRUE(second.RequestRaise());
+  EXPECT_TRUE(WaitFor([&] { return raised == 2; }, 3));
+  // The first one cannot ask itself.
+  EXPECT_FALSE(first.RequestRaise());
+}
+
+TEST(launcherInstance, LockIsFreeAgainWhenTheFirstEnds) {
+  TempDir dir;
+  {
+    InstanceLock first(kName, dir.path());
+    ASSERT_EQ(first.role(), InstanceLock::Role::kFirst);
+    first.Listen([] {});
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / (std::string(kName) + ".sock")));
+  InstanceLock next(kName, dir.path());
+  EXPECT_EQ(next.role(), InstanceLock::Role::kFirst);
+}
+
+TEST(launcherInstance, SocketLeftByACrashedLauncherIsReplaced) {
+  TempDir dir;
+  const std::filesystem::path socket = dir / (std::string(kName) + ".sock");
+  {
+    // A socket file nobody listens on any more.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+  }
+  InstanceLock first(kName, dir.path());
+  ASSERT_EQ(first.role(), InstanceLock::Role::kFirst);
+  std::atomic<int> raised{0};
+  first.Listen([&] { ++raised; });
+  InstanceLock second(kName, dir.path());
+  EXPECT_TRUE(second.RequestRaise());
+  EXPECT_TRUE(WaitFor([&] { return raised == 1; }, 3));
+}
+
+TEST(launcherInstance, SilentOrWrongClientsDoNotRaiseOrBlock) {
+  TempDir dir;
+  InstanceLock first(kName, dir.path());
+  std::atomic<int> raised{0};
+  first.Listen([&] { ++raised; });
+  const std::filesystem::path socket = dir / (std::string(kName) + ".sock");
+
+  const int silent = Connect(socket);
+  ASSERT_GE(silent, 0);
+  const int wrong = Connect(socket);
+  ASSERT_GE(wrong, 0);
+  ASSERT_EQ(::send(wrong, "hello!\n", 7, 0), 7);
+  ::close(wrong);
+
+  InstanceLock second(kName, dir.path());
+  EXPECT_TRUE(second.RequestRaise());
+  EXPECT_TRUE(WaitFor([&] { return raised == 1; }, 5)) << "a silent client held up the request";
+  ::close(silent);
+  EXPECT_FALSE(WaitFor([&] { return raised > 1; }, 0.2));
+}
+
+TEST(launcherInstance, FolderThatOthersCanWriteIsNotUsed) {
+  TempDir dir;
+  ::chmod(dir.path().c_str(), 0777);
+  InstanceLock lock(kName, dir.path());
+  EXPECT_EQ(lock.role(), InstanceLock::Role::kUnavailable);
+  EXPECT_FALSE(std::filesystem::exists(dir / kName));
+
+  // Nor is such a runtime folder taken as the default.
+  const char* old = std::getenv("XDG_RUNTIME_DIR");
+  const std::string saved = old != nullptr ? old : "";
+  ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
+  EXPECT_NE(InstanceLock::DefaultDir(), dir.path());
+  ::chmod(dir.path().c_str(), 0700);
+  EXPECT_EQ(InstanceLock::DefaultDir(), dir.path());
+  if (old != nullptr) {
+    ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_RUNTIME_DIR");
+  }
+}
+
+}  // namespace

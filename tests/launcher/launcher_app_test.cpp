@@ -1,0 +1,282 @@
+// The launcher's start, state loop and hand-over, driven in this process with the dummy video
+// and sound drivers; the second launcher is the real program.
+#include "launcher_app.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <string>
+#include <vector>
+
+#include "el_draw.h"
+#include "el_system.h"
+#include "test_util.h"
+
+extern char** environ;
+
+namespace {
+
+using launcher::Launcher;
+using launcher::LauncherOptions;
+using launcher_test::TempDir;
+using launcher_test::WaitFor;
+using launcher_test::WriteFile;
+
+constexpr char kLoadError[] = "エラー発生|elStream::LoadObject : ストリームを読み込めません";
+
+class launcherApp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previousHook_ = el::elSystem::SetMessageHook(
+        [this](el::MessageKind, const std::string& title, const std::string& text) {
+          messages_.push_back(title + "|" + text);
+          return el::MessageAnswer::kOk;
+        });
+    WriteFile(dir_ / "START.TXT", "./game\r\n");
+    std::filesystem::copy_file(LAUNCHER_MOVIE, dir_ / "Q.AVI");
+  }
+  void TearDown() override { el::elSystem::SetMessageHook(previousHook_); }
+
+  LauncherOptions Options() {
+    LauncherOptions options;
+    options.dir = dir_.path();
+    options.lockDir = lockDir_.path();
+    options.handOver = [this](const std::string& command) { handedOver_.push_back(command); };
+    return options;
+  }
+
+  static void StepFor(Launcher& app, double seconds) {
+    const double end = el::NowSeconds() + seconds;
+    while (!app.finished() && el::NowSeconds() < end) app.Step(50);
+  }
+
+  static void PressKey(SDL_Keycode key) {
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+    event.type = SDL_KEYUP;
+    SDL_PushEvent(&event);
+  }
+
+  // True when any pixel of the back buffer is not black.
+  static bool ShowsAPicture(Launcher& app) {
+    std::vector<uint32_t> pixels;
+    if (!app.draw().ReadBackBuffer(&pixels)) return false;
+    for (uint32_t p : pixels) {
+      if ((p & 0xffffff) != 0) return true;
+    }
+    return false;
+  }
+
+  TempDir dir_;
+  TempDir lockDir_;
+  el::MessageHook previousHook_;
+  std::vector<std::string> messages_;
+  std::vector<std::string> handedOver_;
+};
+
+TEST_F(launcherApp, MoviePlaysUntilEscapeHandsOverOnce) {
+  Launcher app(Options());
+  ASSERT_TRUE(app.Start());
+  EXPECT_EQ(app.state(), launcher::kMovieState);
+  EXPECT_EQ(app.command(), "./game");
+  StepFor(app, 1.2);  // the title has faded in by now
+  EXPECT_TRUE(ShowsAPicture(app));
+  EXPECT_FALSE(app.finished());
+  EXPECT_TRUE(handedOver_.empty());
+
+  // Escape twice before the next frame: one hand-over, in that frame.
+  PressKey(SDLK_ESCAPE);
+  PressKey(SDLK_ESCAPE);
+  app.Step(0);
+  EXPECT_TRUE(app.finished());
+  EXPECT_EQ(app.exitCode(), 0);
+  ASSERT_EQ(handedOver_, std::vector<std::string>{"./game"});
+  // After the end, more keys change nothing.
+  app.Step(0);
+  EXPECT_EQ(handedOver_.size(), 1u);
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(launcherApp, OtherKeysDoNotSkipTheMovie) {
+  Launcher app(Options());
+  ASSERT_TRUE(app.Start());
+  PressKey(SDLK_RETURN);
+  PressKey(SDLK_SPACE);
+  StepFor(app, 0.3);
+  EXPECT_FALSE(app.finished());
+  EXPECT_TRUE(handedOver_.empty());
+}
+
+class launcherAppBadMovie : public launcherApp,
+                            public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(launcherAppBadMovie, ErrorBoxThenEmptyWindowUntilEscape) {
+  const std::string kind = GetParam();
+  std::filesystem::remove(dir_ / "Q.AVI");
+  if (kind == "garbage") WriteFile(dir_ / "Q.AVI", std::string(100000, '\x17'));
+  if (kind == "cut") {
+    const auto real = launcher_test::ReadBytes(LAUNCHER_MOVIE);
+    WriteFile(dir_ / "Q.AVI", std::string(real.begin(), real.begin() + 2000));
+  }
+  Launcher app(Options());
+  ASSERT_TRUE(app.Start());
+  StepFor(app, 0.3);
+  ASSERT_EQ(messages_, std::vector<std::string>{kLoadError});
+  EXPECT_EQ(app.state(), launcher::kMovieState);
+  EXPECT_FALSE(app.finished());
+  EXPECT_FALSE(ShowsAPicture(app));
+  EXPECT_TRUE(handedOver_.empty());
+
+  PressKey(SDLK_ESCAPE);
+  StepFor(app, 1);
+  EXPECT_TRUE(app.finished());
+  EXPECT_EQ(handedOver_, std::vector<std::string>{"./game"});
+  EXPECT_EQ(messages_.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, launcherAppBadMovie, ::testing::Values("missing", "garbage", "cut"));
+
+TEST_F(launcherApp, CloseBoxEndsWithoutHandOver) {
+  Launcher app(Options());
+  ASSERT_TRUE(app.Start());
+  StepFor(app, 0.2);
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.event = SDL_WINDOWEVENT_CLOSE;
+  event.window.windowID = app.draw().windowId();
+  SDL_PushEvent(&event);
+  app.Step(0);
+  EXPECT_TRUE(app.finished());
+  EXPECT_EQ(app.exitCode(), 0);
+  EXPECT_TRUE(handedOver_.empty());
+}
+
+TEST_F(launcherApp, WithoutStartTxtTheHandOverIsEmptyAndSilent) {
+  std::filesystem::remove(dir_ / "START.TXT");
+  Launcher app(Options());
+  ASSERT_TRUE(app.Start());
+  EXPECT_EQ(app.command(), "");
+  PressKey(SDLK_ESCAPE);
+  StepFor(app, 1);
+  EXPECT_TRUE(app.finished());
+  EXPECT_EQ(app.exitCode(), 0);
+  EXPECT_EQ(handedOver_, std::vector<std::string>{""});
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(launcherApp, SecondLauncherExitsAtOnceAndRaisesTheFirst) {
+  Launcher first(Options());
+  ASSERT_TRUE(first.Start());
+
+  // The real program, as a second start by the same user, from another folder whose command
+  // would leave a mark if it ran.
+  TempDir other;
+  launcher_test::WriteScript(other / "game", "echo ran > ran.txt\n");
+  WriteFile(other / "START.TXT", "./game\r\n");
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    if (std::string(*e).rfind("XDG_RUNTIME_DIR=", 0) != 0) env.push_back(*e);
+  }
+  env.push_back("XDG_RUNTIME_DIR=" + lockDir_.path().string());
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, other.path().c_str());
+  char* argv[] = {const_cast<char*>(LAUNCHER_EXE), nullptr};
+  pid_t second = 0;
+  const double start = el::NowSeconds();
+  ASSERT_EQ(posix_spawn(&second, LAUNCHER_EXE, &actions, nullptr, argv, envp.data()), 0);
+  posix_spawn_file_actions_destroy(&actions);
+
+  int status = 0;
+  const bool ended = WaitFor(
+      [&] {
+        first.Step(0);
+        return waitpid(second, &status, WNOHANG) == second;
+      },
+      10);
+  if (!ended) {
+    kill(second, SIGKILL);
+    waitpid(second, &status, 0);
+  }
+  ASSERT_TRUE(ended) << "the second launcher kept running";
+  EXPECT_LT(el::NowSeconds() - start, 3.0);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        first.Step(10);
+        return first.raiseRequests() == 1;
+      },
+      3));
+  EXPECT_FALSE(first.finished());
+  EXPECT_FALSE(std::filesystem::exists(other / "ran.txt"));
+}
+
+TEST(launcherDisplay, DepthBelow16BitsAsksForFullScreen) {
+  int asked = 0;
+  auto yes = [&] { return ++asked, true; };
+  auto no = [&] { return ++asked, false; };
+  EXPECT_EQ(el::ChooseDisplayMode(32, no), el::DisplayMode::kWindow);
+  EXPECT_EQ(el::ChooseDisplayMode(16, no), el::DisplayMode::kWindow);
+  EXPECT_EQ(asked, 0);
+  EXPECT_EQ(el::ChooseDisplayMode(15, yes), el::DisplayMode::kFullScreen);
+  EXPECT_EQ(el::ChooseDisplayMode(8, no), el::DisplayMode::kQuit);
+  EXPECT_EQ(asked, 2);
+}
+
+TEST(launcherDisplay, WindowMoveShowsTheClientAreaWithoutItsTopRows) {
+  el::elSystem system;
+  ASSERT_TRUE(system.Init());
+  el::elDraw draw;
+  ASSERT_TRUE(draw.Create({}));
+  SDL_Window* window = draw.window();
+  EXPECT_STREQ(SDL_GetWindowTitle(window), "MOVE");
+  int w = 0;
+  int h = 0;
+  SDL_GetWindowSize(window, &w, &h);
+  EXPECT_EQ(w, 480);
+  EXPECT_EQ(h, 316 - 4);
+  const Uint32 flags = SDL_GetWindowFlags(window);
+  EXPECT_TRUE(flags & SDL_WINDOW_BORDERLESS);
+  EXPECT_TRUE(flags & SDL_WINDOW_ALWAYS_ON_TOP);
+  // Centred as the full client area would be, so the shown part starts 4 rows lower.
+  SDL_Rect bounds;
+  ASSERT_EQ(SDL_GetDisplayBounds(0, &bounds), 0);
+  int x = 0;
+  int y = 0;
+  SDL_GetWindowPosition(window, &x, &y);
+  EXPECT_EQ(x, bounds.x + (bounds.w - 480) / 2);
+  EXPECT_EQ(y, bounds.y + (bounds.h - 316) / 2 + 4);
+
+  // Back buffer: four red rows over green. The window shows green from its first row on.
+  SDL_Renderer* renderer = draw.renderer();
+  draw.Clear();
+  SDL_SetRenderDrawColor(renderer, 0, 255, 0, 255);
+  SDL_RenderClear(renderer);
+  SDL_SetRenderDrawColor(renderer, 255, 0, 0, 255);
+  const SDL_Rect top{0, 0, 480, 4};
+  SDL_RenderFillRect(renderer, &top);
+  std::vector<uint32_t> buffer;
+  ASSERT_TRUE(draw.ReadBackBuffer(&buffer));
+  ASSERT_EQ(buffer.size(), 480u * 316u);
+  EXPECT_EQ(buffer[0] & 0xffffff, 0xff0000u);
+  draw.Present();
+  SDL_SetRenderTarget(renderer, nullptr);
+  uint32_t shown[2] = {};
+  const SDL_Rect firstRow{0, 0, 1, 1};
+  const SDL_Rect lastRow{0, 311, 1, 1};
+  ASSERT_EQ(SDL_RenderReadPixels(renderer, &firstRow, SDL_PIXELFORMAT_ARGB8888, &shown[0], 4), 0);
+  ASSERT_EQ(SDL_RenderReadPixels(renderer, &lastRow, SDL_PIXELFORMAT_ARGB8888, &shown[1], 4), 0);
+  EXPECT_EQ(shown[0] & 0xffffff, 0x00ff00u);
+  EXPECT_EQ(shown[1] & 0xffffff, 0x00ff00u);
+}
+
+}  // namespace
