@@ -5,7 +5,7 @@
 #include <sstream>
 #include <vector>
 
-#include "bench/positions.h"
+#include "shogi/engine/bench_positions.h"
 #include "shogi/rules/analyze.h"
 #include "shogi/rules/notation.h"
 #include "shogi/rules/perft.h"

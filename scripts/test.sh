@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine, then builds and runs the whole test suite twice: an optimised build
-# and an AddressSanitizer + UndefinedBehaviorSanitizer build. Any failure fails the run.
+# and an AddressSanitizer + UndefinedBehaviorSanitizer build; the tests of the thinking
+# thread also run under ThreadSanitizer. Any failure fails the run.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -10,6 +11,13 @@ jobs="$(nproc)"
 echo "== optimised build"
 bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release
 ctest --test-dir build/release --output-on-failure -j"$jobs" --timeout 1200
+
+echo "== thread sanitizer build (the thinking thread)"
+[ -f build/tsan/CMakeCache.txt ] || cmake -S . -B build/tsan -G Ninja \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHOGI_TSAN=ON -DSHOGI_BUILD_BENCH=OFF
+cmake --build build/tsan -j"$jobs" --target think_tests usi_tests
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j"$jobs" \
+  --timeout 1800 -R '^(Think|Usi|Game)'
 
 echo "== sanitizer build (ASan + UBSan)"
 bash scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHOGI_SANITIZE=ON \

@@ -1,1 +1,602 @@
 #include "shogi/engine/deep_search.h"
+
+#include <algorithm>
+
+#include "shogi/engine/evaluate.h"
+#include "shogi/engine/lookahead.h"
+#include "shogi/rules/analyze.h"
+#include "shogi/rules/attacks.h"
+#include "shogi/rules/movegen.h"
+
+namespace shogi {
+
+namespace {
+
+int FindKing(const Position& pos, int side) {
+  for (int f = 0; f < 9; ++f)
+    for (int r = 0; r < 9; ++r)
+      if (pos.Owner(f, r) == side && pos.KindAt(f, r) == kKing) return Sq(f, r);
+  return -1;
+}
+
+// The side's attacks on one square, counted as the attack maps count them.
+int AttacksOn(const Position& pos, int side, int target) {
+  int n = 0;
+  for (int f = 0; f < 9; ++f)
+    for (int r = 0; r < 9; ++r)
+      if (pos.Owner(f, r) == side) n += PieceAttackSet(pos, side, f, r).Has(target);
+  return n;
+}
+
+bool IsPawnDrop(const MoveEntry& e) {
+  return e.move.dropKind == kPawn;
+}
+
+bool SameMove(const MoveRec& a, const MoveRec& b) {
+  return a == b;
+}
+
+// Moves the entry at place j to the front; the entries before it move down one place.
+void RotateToFront(GameState& gs, int j) {
+  const MoveEntry e = gs.moveList[j];
+  for (int i = j; i > 0; --i) gs.moveList[i] = gs.moveList[i - 1];
+  gs.moveList[0] = e;
+}
+
+// Pushes the first `count` entries of moveList, made by `mover` in `from`, as a new block of
+// search nodes. Returns the index of the first.
+int PushBlock(GameState& gs, const Position& from, int mover, int count) {
+  const int first = gs.nodeTop;
+  for (int i = 0; i < count; ++i) {
+    SearchNode& n = gs.node[first + i];
+    n.entry = gs.moveList[i];
+    n.position = from;
+    ApplyMove(n.position, n.entry.move, mover);
+  }
+  gs.nodeTop += count;
+  return first;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The mate search: the computer plays only checks, the player every evasion.
+
+constexpr int kMateRootLimit = 16;
+constexpr int kMateLimits[8] = {0, 0, 12, 12, 8, 8, 6, 6};  // by ply
+
+class MateSearch {
+ public:
+  MateSearch(GameState& gs, int plies) : gs_(gs), plies_(plies) {}
+
+  // Runs one pass. Returns false when the pass has no root node.
+  bool Run(int& best, int& bestIndex, MoveRec& bestMove) {
+    const int m = gs_.moveNumber;
+    gs_.nodeTop = 0;
+    GenerateChecks(gs_, gs_.snapshot[m - 1], gs_.computerSide);
+    if (gs_.moveListCount == 0) return false;
+    SortMoveList(gs_, gs_.moveListCount - 1);
+    int width = 0;
+    while (width < gs_.moveListCount && width < kMateRootLimit && gs_.moveList[width].value >= 1)
+      ++width;
+    width = std::max(width, 1);
+    const int first = PushBlock(gs_, gs_.snapshot[m - 1], gs_.computerSide, width);
+    for (int i = 0; i < width; ++i) {
+      SearchNode& n = gs_.node[first + i];
+      if (IsPawnDrop(n.entry) && CountReplies(gs_, n.position) == kWinScore) {
+        n.entry.value = kLossScore;  // a pawn drop may not mate
+        continue;
+      }
+      if (n.entry.value == kWinScore) {  // takes the king
+        gs_.gameResult.store(2, std::memory_order_relaxed);
+        break;
+      }
+      if (n.entry.value == kLossScore) break;
+      n.entry.value = CheckValue(first + i, 1);
+      if (mateAtRoot_) {
+        gs_.gameResult.store(2, std::memory_order_relaxed);
+        break;
+      }
+      if (n.entry.value == kWinScore) break;
+    }
+    // The highest value wins, the later one on ties.
+    bestIndex = first;
+    for (int i = 0; i < width; ++i)
+      if (gs_.node[first + i].entry.value >= gs_.node[bestIndex].entry.value) bestIndex = first + i;
+    best = gs_.node[bestIndex].entry.value;
+    bestMove = gs_.node[bestIndex].entry.move;
+    bestIndex -= first;
+    gs_.nodeTop = 0;
+    return true;
+  }
+
+ private:
+  // Value of the computer's check at node `index`, made at `ply`.
+  int CheckValue(int index, int ply) {
+    const Position& pos = gs_.node[index].position;
+    if (ply == plies_) return CountReplies(gs_, pos);
+    AnalyzeEvasions(gs_, pos, gs_.playerSide, 0);
+    const int limit = kMateLimits[ply + 1];
+    const int width = std::min(static_cast<int>(gs_.moveListCount), limit);
+    SortMoveList(gs_, width);
+    if (width == 0 || gs_.moveList[0].value < kEvasionMark) {  // no evasion: mate
+      if (ply == 1) mateAtRoot_ = true;
+      return kWinScore;
+    }
+    const int first = PushBlock(gs_, pos, gs_.playerSide, width);
+    int value = kWinScore;
+    for (int i = 0; i < width; ++i) {
+      SearchNode& n = gs_.node[first + i];
+      if (n.entry.value == kWinScore) {  // the player takes the computer's king
+        value = kLossScore;
+        break;
+      }
+      if (n.entry.value == kLossScore) break;  // the rest count as 32767
+      const int v = ReplyValue(first + i, ply + 1);
+      n.entry.value = v;
+      if (v != kWinScore) {  // not mated after this reply: the remaining replies take its value
+        value = v;
+        break;
+      }
+    }
+    gs_.nodeTop -= width;
+    return value;
+  }
+
+  // Value of the player's reply at node `index`, made at `ply`: the best of the checks.
+  int ReplyValue(int index, int ply) {
+    const Position& pos = gs_.node[index].position;
+    GenerateChecks(gs_, pos, gs_.computerSide);
+    const int width = std::min(static_cast<int>(gs_.moveListCount), kMateLimits[ply + 1]);
+    SortMoveList(gs_, width);
+    const int first = PushBlock(gs_, pos, gs_.computerSide, width);
+    int value = kLossScore;
+    for (int i = 0; i < width; ++i) {
+      SearchNode& n = gs_.node[first + i];
+      if (IsPawnDrop(n.entry) && CountReplies(gs_, n.position) == kWinScore) {
+        n.entry.value = kLossScore;
+        continue;
+      }
+      if (n.entry.value == kWinScore) {
+        value = kWinScore;
+        break;
+      }
+      if (n.entry.value == kLossScore) break;
+      const int v = CheckValue(first + i, ply + 1);
+      n.entry.value = v;
+      value = std::max(value, v);
+      if (v == kWinScore) break;
+    }
+    gs_.nodeTop -= width;
+    return value;
+  }
+
+  GameState& gs_;
+  const int plies_;
+  bool mateAtRoot_ = false;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The main search: a fixed-width selective minimax to a depth that follows the level.
+
+constexpr int kQuietBelow = 53;
+
+class MainSearch {
+ public:
+  explicit MainSearch(GameState& gs) : gs_(gs) {}
+
+  void Run() {
+    const int m = gs_.moveNumber;
+    const Position& start = gs_.snapshot[m - 1];
+    for (auto& r : gs_.refutation) r.Clear();
+    for (bool& h : hasRefutation_) h = false;
+    gs_.nodeTop = 0;
+    AnalyzeMoves(gs_, start, gs_.computerSide, 0);
+    PositionSignature signature;
+    MakeSignature(signature, start, gs_.computerSide);
+
+    // Answers prepared by the previous search for this very position come first.
+    for (int p = 0; p < gs_.preparedCount; ++p) {
+      const PreparedAnswer& a = gs_.preparedAnswers[p];
+      if (a.signature != signature) continue;
+      for (int i = 0; i < gs_.moveListCount; ++i) {
+        MoveEntry& e = gs_.moveList[i];
+        if (e.illegal == 0 && SameMove(e.move, a.entry.move) && e.value < 97 &&
+            e.value != kLossScore) {
+          e.value = 97;
+          break;
+        }
+      }
+    }
+    gs_.preparedCount = 0;
+
+    SortMoveList(gs_, gs_.moveListCount);
+    int width = 0;
+    while (width < gs_.moveListCount && width < gs_.searchWidthBase[0] &&
+           gs_.moveList[width].value >= 0)
+      ++width;
+    gs_.progressTotal.store(width, std::memory_order_relaxed);
+
+    // Root nodes, without the moves that bring back an earlier position.
+    const int first = gs_.nodeTop;
+    int roots = 0;
+    for (int i = 0; i < width; ++i) {
+      SearchNode& n = gs_.node[first + roots];
+      n.entry = gs_.moveList[i];
+      n.position = start;
+      ApplyMove(n.position, n.entry.move, gs_.computerSide);
+      if (!Repeats(n.position)) ++roots;
+    }
+    gs_.nodeTop += roots;
+
+    int threshold = kLossScore;
+    for (int k = 0; k < roots; ++k) {
+      SearchNode& n = gs_.node[first + k];
+      gs_.progressDone.fetch_add(1, std::memory_order_relaxed);
+      if (IsPawnDrop(n.entry) && n.entry.value > 72 && HasCheckMark(n.entry) &&
+          CountReplies(gs_, n.position) == kWinScore) {
+        n.entry.value = kLossScore;  // a pawn drop may not mate
+        threshold = n.entry.value;
+        continue;
+      }
+      if (n.entry.value == kWinScore || n.entry.value == kLossScore) break;
+      rootIndex_ = k;
+      n.entry.value = gs_.level == 0 ? Evaluate(gs_, n.position, gs_.playerSide)
+                                     : ComputerNode(first + k, 1, threshold);
+      threshold = n.entry.value;
+    }
+
+    if (roots == 0) {
+      gs_.moveRec[m] = MoveRec{};
+      gs_.snapshot[m] = start;
+      gs_.gameResult.store(1, std::memory_order_relaxed);
+      gs_.nodeTop = 0;
+      return;
+    }
+    int best = first;
+    for (int k = 0; k < roots; ++k) {
+      if (gs_.node[first + k].entry.value > gs_.node[best].entry.value) best = first + k;
+      if (gs_.node[best].entry.value == kWinScore) break;
+    }
+    gs_.bestRootIndex = best - first;
+    gs_.moveRec[m] = gs_.node[best].entry.move;
+    gs_.snapshot[m] = start;
+    ApplyMove(gs_.snapshot[m], gs_.moveRec[m], gs_.computerSide);
+    if (gs_.node[best].entry.value == kLossScore)
+      gs_.gameResult.store(1, std::memory_order_relaxed);
+    gs_.nodeTop = 0;
+  }
+
+ private:
+  static bool HasCheckMark(const MoveEntry& e) {
+    for (int g : e.gains) {
+      if (g == 0) break;
+      if (g == 73) return true;
+    }
+    return false;
+  }
+
+  // Does the board equal an earlier one of the game, the computer holding no more in hand?
+  bool Repeats(const Position& p) const {
+    const int m = gs_.moveNumber;
+    for (int k = 1; k <= m - 1; ++k) {
+      const Position& q = gs_.snapshot[k];
+      bool same = true;
+      for (int f = 0; f < 9 && same; ++f)
+        for (int r = 0; r < 9 && same; ++r)
+          same = p.Owner(f, r) == q.Owner(f, r) && p.KindAt(f, r) == q.KindAt(f, r);
+      for (int kind = 1; kind <= 7 && same; ++kind)
+        same = p.Hand(gs_.computerSide, kind) <= q.Hand(gs_.computerSide, kind);
+      if (same) return true;
+    }
+    return false;
+  }
+
+  int Width(int ply) const { return gs_.searchWidthBase[ply - 1]; }
+  int LeafPly() const { return gs_.level == 0 ? 1 : gs_.level + 2; }
+
+  // Generates and sorts the moves of `side` below a node at `ply`. Returns the width, or -1
+  // when the node is quiet and is to be evaluated instead.
+  int Expand(const Position& pos, int side, int ply) {
+    AnalyzeMoves(gs_, pos, side, ply);
+    const int width = std::min(static_cast<int>(gs_.moveListCount), Width(ply + 1));
+    SortMoveList(gs_, Width(ply + 1));
+    if (width == 0) return -1;
+    const int top = gs_.moveList[0].value;
+    if (top < kQuietBelow && top != kLossScore) return -1;
+    return width;
+  }
+
+  // Value of the computer's move at node `index`, made at `ply` (odd), whose previous
+  // sibling holds `threshold`.
+  int ComputerNode(int index, int ply, int threshold) {
+    const Position& pos = gs_.node[index].position;
+    if (ply >= LeafPly()) return Evaluate(gs_, pos, gs_.playerSide);
+    const int width = Expand(pos, gs_.playerSide, ply);
+    if (width < 0) return Evaluate(gs_, pos, gs_.playerSide);
+    if (ply + 1 == 2 || ply + 1 == 4) PutRefutationFirst(width);
+    const int first = PushBlock(gs_, pos, gs_.playerSide, width);
+    int cutBy = -1;
+    int previous = kWinScore;
+    for (int i = 0; i < width; ++i) {
+      SearchNode& n = gs_.node[first + i];
+      if (n.entry.value == kWinScore) {  // the player takes the computer's king
+        n.entry.value = kLossScore;
+        break;
+      }
+      if (n.entry.value == kLossScore) {  // an illegal reply: it and the rest count as 32767
+        for (int j = i; j < width; ++j) gs_.node[first + j].entry.value = kWinScore;
+        break;
+      }
+      const int v = PlayerNode(first + i, ply + 1, previous);
+      n.entry.value = v;
+      previous = v;
+      if (v < threshold) {
+        cutBy = i;
+        break;
+      }
+    }
+    int value;
+    int holder = first;
+    if (cutBy >= 0) {
+      value = kLossScore;
+      holder = first + cutBy;
+    } else {
+      value = gs_.node[first].entry.value;
+      for (int i = 1; i < width; ++i)
+        if (gs_.node[first + i].entry.value < value) {
+          value = gs_.node[first + i].entry.value;
+          holder = first + i;
+        }
+    }
+    if (ply == 1) {
+      gs_.refutation[rootIndex_] = gs_.node[holder].entry;
+      hasRefutation_[rootIndex_] = true;
+    }
+    gs_.nodeTop -= width;
+    return value;
+  }
+
+  // Value of the player's reply at node `index`, made at `ply` (even), whose previous sibling
+  // holds `threshold`.
+  int PlayerNode(int index, int ply, int threshold) {
+    const Position& pos = gs_.node[index].position;
+    if (ply >= LeafPly()) return Evaluate(gs_, pos, gs_.playerSide);
+    const int width = Expand(pos, gs_.computerSide, ply);
+    if (width < 0) return Evaluate(gs_, pos, gs_.playerSide);
+    if (ply + 1 == 3) PutPreparedAnswerFirst();
+    const int first = PushBlock(gs_, pos, gs_.computerSide, width);
+    bool cut = false;
+    bool kingTaken = false;
+    int previous = kLossScore;
+    for (int i = 0; i < width; ++i) {
+      SearchNode& n = gs_.node[first + i];
+      if (n.entry.value == kWinScore) {
+        kingTaken = true;
+        break;
+      }
+      if (n.entry.value == kLossScore) break;  // it and the rest keep -32768
+      const int v = ComputerNode(first + i, ply + 1, previous);
+      n.entry.value = v;
+      previous = v;
+      if (v > threshold) {
+        cut = true;
+        break;
+      }
+    }
+    int value;
+    if (cut) {
+      value = kWinScore;
+    } else {
+      value = gs_.node[first].entry.value;
+      for (int i = 1; i < width; ++i) value = std::max(value, gs_.node[first + i].entry.value);
+    }
+    // Remember the computer's best answer to this reply for the next move.
+    if (ply == 2 && !cut && !kingTaken && gs_.preparedCount < kPreparedAnswerCapacity) {
+      int holder = first;
+      while (gs_.node[holder].entry.value != value) ++holder;
+      PreparedAnswer& a = gs_.preparedAnswers[gs_.preparedCount++];
+      MakeSignature(a.signature, pos, gs_.computerSide);
+      a.entry = gs_.node[holder].entry;
+    }
+    gs_.nodeTop -= width;
+    return value;
+  }
+
+  // At the player's plies: a reply that refuted an earlier root move is tried first.
+  void PutRefutationFirst(int width) {
+    const int top = gs_.moveList[0].value;
+    if (top == kEvasionMark || top == kWinScore) return;
+    for (int j = 1; j < width && j < gs_.moveListCount; ++j) {
+      const MoveEntry& e = gs_.moveList[j];
+      if (e.value == kLossScore) continue;
+      for (int r = 0; r < rootIndex_; ++r) {
+        if (hasRefutation_[r] && SameMove(e.move, gs_.refutation[r].move)) {
+          RotateToFront(gs_, j);
+          return;
+        }
+      }
+    }
+  }
+
+  // At the computer's third ply: an answer prepared earlier in this search is tried first.
+  void PutPreparedAnswerFirst() {
+    const int top = gs_.moveList[0].value;
+    if (top == kEvasionMark || top == kWinScore) return;
+    const int limit = Width(2);
+    for (int j = 1; j < limit && j < gs_.moveListCount; ++j) {
+      const MoveEntry& e = gs_.moveList[j];
+      if (e.value == kLossScore) continue;
+      for (int p = 0; p < gs_.preparedCount; ++p) {
+        if (SameMove(e.move, gs_.preparedAnswers[p].entry.move)) {
+          RotateToFront(gs_, j);
+          return;
+        }
+      }
+    }
+  }
+
+  GameState& gs_;
+  int rootIndex_ = 0;
+  bool hasRefutation_[kRootWidthLimit] = {};  // root nodes whose refutation is stored
+};
+
+}  // namespace
+
+void GenerateChecks(GameState& gs, const Position& pos, int side) {
+  const int enemy = Opponent(side);
+  gs.moveListCount = 0;
+  gs.lineCount = 0;
+  gs.ownAttackMap.Clear();
+  gs.enemyAttackMap.Clear();
+  const int king = FindKing(pos, enemy);
+  BuildAttackMap(pos, side, gs.ownAttackMap);
+  BuildAttackMap(pos, enemy, gs.enemyAttackMap);
+
+  const int kf = king >= 0 ? SqFile(king) : -9;
+  const int kr = king >= 0 ? SqRank(king) : -9;
+  const int fw = Forward(side);
+  bool pawnOnFile[9] = {};
+  for (int f = 0; f < 9; ++f)
+    for (int r = 0; r <= 7; ++r)
+      if (pos.Owner(f, r) == side && pos.KindAt(f, r) == kPawn) pawnOnFile[f] = true;
+
+  for (int f = 0; f < 9; ++f) {
+    for (int r = 0; r < 9; ++r) {
+      const int owner = pos.Owner(f, r);
+      if (owner == side) {
+        GeneratePieceMoves(gs, pos, side, f, r);
+        continue;
+      }
+      if (owner != 0) continue;
+      const int df = f - kf, dr = r - kr;
+      for (int k = 1; k <= 7; ++k) {
+        if (pos.Hand(side, k) <= 0) continue;
+        if ((k == kPawn || k == kLance) && OnLastRank(side, r)) continue;
+        if (k == kKnight && OnLastTwoRanks(side, r)) continue;
+        bool checks = false;
+        switch (k) {
+          case kPawn:
+            checks = df == 0 && r + fw == kr && !pawnOnFile[f];
+            break;
+          case kLance:
+            checks = df == 0;
+            break;
+          case kKnight:
+            checks = (df == 1 || df == -1) && r + 2 * fw == kr;
+            break;
+          case kSilver:
+          case kGold:
+            checks = df >= -1 && df <= 1 && dr >= -1 && dr <= 1;
+            break;
+          default:
+            checks = true;
+            break;
+        }
+        if (!checks || gs.moveListCount >= kMoveListCapacity) continue;
+        gs.moveList[gs.moveListCount++].Reset({0, 0, f, r, 0, k});
+      }
+    }
+  }
+
+  // Value the moves: checks 73, everything else rejected.
+  for (int i = 0; i < gs.moveListCount; ++i) {
+    MoveEntry& e = gs.moveList[i];
+    const MoveRec& m = e.move;
+    const bool drop = m.dropKind > 0;
+    const int t = Sq(m.toFile, m.toRank);
+    if (!drop && pos.KindAt(m.fromFile, m.fromRank) == kKing && gs.enemyAttackMap.counts[t] > 0) {
+      e.value = kLossScore;
+      e.illegal = 1;
+      continue;
+    }
+    if (!drop && pos.Owner(m.toFile, m.toRank) == enemy &&
+        pos.KindAt(m.toFile, m.toRank) == kKing) {
+      e.value = kWinScore;
+      break;
+    }
+    bool check = false;
+    if (king >= 0) {
+      Position after = pos;
+      ApplyMove(after, m, side);
+      check = AttacksOn(after, side, king) > gs.ownAttackMap.counts[king];
+    }
+    if (!check) {
+      e.value = kLossScore;
+      continue;
+    }
+    const int board = drop ? 0 : 1;
+    e.value = 73;
+    e.gains[0] = gs.ownAttackMap.counts[t] - gs.enemyAttackMap.counts[t] + 5 - board;
+    e.gains[1] = 0;
+    e.supportBalance = gs.ownAttackMap.counts[t] - board;
+  }
+}
+
+void MakeSignature(PositionSignature& out, const Position& pos, int side) {
+  out.fill(0);
+  out[0] += side * 100000000;
+  static constexpr int kFieldWeights[4][2] = {
+      {10000000, 1000000}, {100000, 10000}, {1000, 100}, {10, 1}};
+  int field = 0;  // 0..39
+  auto fill = [&](int a, int b) {
+    if (field >= 40) return;
+    out[field / 4] += a * kFieldWeights[field % 4][0] + b * kFieldWeights[field % 4][1];
+    ++field;
+  };
+  int count = 0;
+  for (int s : {side, Opponent(side)}) {
+    for (int f = 0; f < 9; ++f)
+      for (int r = 0; r < 9; ++r)
+        if (pos.Owner(f, r) == s) {
+          fill(f, r);
+          if (s == side) ++count;
+        }
+    for (int k = 1; k <= 8; ++k)
+      for (int c = pos.a[Position::HandIndex(s, k)]; c > 0; --c) {
+        fill(9, 9);
+        if (s == side) ++count;
+      }
+  }
+  out[9] += count * 25000000;
+}
+
+void DeepSearch(GameState& gs) {
+  const int m = gs.moveNumber;
+  bool anyPass = false;
+  int bestSoFar = kLossScore;
+  auto pass = [&](int plies) -> bool {
+    int best = kLossScore, index = 0;
+    MoveRec move;
+    MateSearch search(gs, plies);
+    const bool hadRoot = search.Run(best, index, move);
+    anyPass = true;
+    if (hadRoot) {
+      gs.moveRec[m] = move;
+      gs.snapshot[m] = gs.snapshot[m - 1];
+      ApplyMove(gs.snapshot[m], move, gs.computerSide);
+      gs.bestRootIndex = index;
+    }
+    bestSoFar = std::max(bestSoFar, best);
+    if (gs.gameResult.load(std::memory_order_relaxed) == 2) return true;
+    if (best == kWinScore) {
+      gs.gameResult.store(plies, std::memory_order_relaxed);
+      return true;
+    }
+    return false;
+  };
+  bool pass1 = false;
+  int pass1Best = kLossScore;
+  if (gs.kingDanger >= -10 || gs.gameResult.load(std::memory_order_relaxed) >= 2) {
+    pass1 = true;
+    if (pass(3)) return;
+    pass1Best = bestSoFar;
+  }
+  if ((pass1 && pass1Best >= -1) || gs.gameResult.load(std::memory_order_relaxed) >= 2) {
+    if (pass(5)) return;
+  }
+  if (anyPass && bestSoFar >= -1 && gs.level == 3) {
+    if (pass(7)) return;
+  }
+  MainSearch(gs).Run();
+}
+
+}  // namespace shogi

@@ -12,6 +12,9 @@ void SortMoveList(GameState& gs, int n);
 // computer.
 int LookAhead(GameState& gs);
 
+// The formation score (1..4) of the computer's pieces on the board, from the piece list.
+int FormationScore(const GameState& gs, int formation);
+
 // Picks the computer's move by how well it builds formation 1..4 and checks it with the
 // look-ahead. Returns the formation score, or -32768 when the look-ahead refuses the move.
 int ChooseFormationMove(GameState& gs, int formation);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "shogi/engine/book.h"
 #include "shogi/rules/game_state.h"
 #include "shogi/rules/notation.h"
 
@@ -23,20 +24,44 @@ class UsiEngine {
   void Run(std::istream& in);
 
  private:
+  struct Options {
+    int level = 2;
+    bool book = true;
+    bool useRandom = false;
+    int64_t fixedClock = 0;
+    std::string bookFile = "joseki.dat";
+  };
+
   void CmdUsi();
+  void CmdSetOption(const std::vector<std::string>& args);
+  void CmdNewGame();
   void CmdPosition(const std::vector<std::string>& args);
+  void CmdGo();
   void CmdAnalyze(const std::vector<std::string>& args);
+  void CmdEval(const std::vector<std::string>& args);
   void CmdPerft(const std::vector<std::string>& args);
+  void CmdBench(const std::vector<std::string>& args);
   void Error(const std::string& what);
 
   // Fills `gs` with the current position seen with the given firstMover: snapshot 0 is the
   // base position, the moves are committed after it. Returns the internal side to move.
   int Materialize(GameState& gs, int firstMover) const;
+  // Brings the game up to the current position: the moves since the previous go are
+  // committed as the game commits them.
+  void CatchUp();
 
   std::ostream& out_;
+  Options options_;
   UsiPosition base_;
   std::vector<MoveRec> moves_;  // as seen with firstMover 1
   std::unique_ptr<GameState> scratch_;
+
+  // The game the engine plays.
+  std::unique_ptr<GameState> game_;
+  std::unique_ptr<OpeningBook> book_;
+  bool gameStarted_ = false;
+  UsiPosition gameBase_;
+  std::vector<MoveRec> played_;  // moves in the game's history, as seen with firstMover 1
 };
 
 }  // namespace shogi

@@ -514,6 +514,7 @@ int DefenceGain(const AttackMap& enemy, int sq) {
 }
 
 int AnalyzeMoves(GameState& gs, const Position& pos, int side, int ply) {
+  ++gs.analyzeCalls;
   Analysis a(gs, pos, side, ply);
   a.Prepare();
   const int checks = a.CountThreats(false);
@@ -527,6 +528,7 @@ int AnalyzeMoves(GameState& gs, const Position& pos, int side, int ply) {
 }
 
 void AnalyzeEvasions(GameState& gs, const Position& pos, int side, int ply) {
+  ++gs.evasionCalls;
   Analysis a(gs, pos, side, ply);
   a.Prepare();
   const int checks = a.CountThreats(true);

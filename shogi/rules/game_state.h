@@ -87,6 +87,11 @@ struct GameState {
 
   // Evaluation.
   int32_t kingDanger = 0;  // danger to the player's king, written by the king-safety term
+  // The king-neighbourhood scores of the last evaluation that computed its terms, and whether
+  // the last evaluation did (the player's move commit takes them over from there).
+  int32_t kingTermComputer = 0;
+  int32_t kingTermPlayer = 0;
+  int32_t kingTermsFresh = 0;
   int32_t baseScore = 0;   // evaluation of the latest position
   int32_t useRandom = 0;   // add a clock-seeded 0..99 to every score
   int64_t fixedClock = 0;  // when not 0, the clock always reads this (seconds since the epoch)
@@ -107,6 +112,11 @@ struct GameState {
   int32_t computerSeconds = 0;
   int32_t playerSeconds = 0;
   int64_t thinkStart = 0;
+
+  // Work counters, for benchmarks and the engine's bench signature.
+  uint64_t analyzeCalls = 0;
+  uint64_t evasionCalls = 0;
+  uint64_t evaluateCalls = 0;
 
   // Shared between the window thread and the thinking thread: the thread publishes its move
   // with moveReady (release) after everything else is in place; the window thread reads

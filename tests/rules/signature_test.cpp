@@ -6,7 +6,7 @@
 #include <memory>
 #include <sstream>
 
-#include "bench/positions.h"
+#include "shogi/engine/bench_positions.h"
 #include "test_util.h"
 
 namespace shogi {

@@ -1,7 +1,9 @@
-// Middle-game positions from engine self-play, fixed for benchmarks (SFEN without move number).
+// Middle-game and end-game positions (SFEN without the move number).
 #pragma once
 
 namespace shogi::bench {
+
+// Positions from engine self-play (white to move), fixed for benchmarks and the bench command.
 
 inline constexpr const char* kMiddleGamePositions[] = {
     "l1k4nl/1rsg1sgb1/2n2p1pp/p1p1p1p2/1p1p5/P1PPPP2P/BPN1GGPP1/5S1R1/LKS4NL w -",
