@@ -107,6 +107,76 @@ TEST_F(Usi, BadInputChangesNothing) {
   EXPECT_TRUE(Send("\n   \n").empty());
 }
 
+TEST_F(Usi, OptionsAreAnnouncedAndChecked) {
+  const auto lines = Send("usi\n");
+  int options = 0;
+  for (const auto& l : lines) options += l.rfind("option name ", 0) == 0;
+  EXPECT_EQ(options, 5);
+  EXPECT_TRUE(Send("setoption name Level value Hard\nsetoption name Book value false\n"
+                   "setoption name UseRandom value true\nsetoption name FixedClock value 5\n"
+                   "setoption name BookFile value x.dat\n")
+                  .empty());
+  for (const char* bad :
+       {"setoption name Level value Expert", "setoption name Book value 1",
+        "setoption name FixedClock value soon", "setoption name Colour value red", "setoption"}) {
+    const auto answer = Send(std::string(bad) + "\n");
+    ASSERT_EQ(answer.size(), 1u) << bad;
+    EXPECT_EQ(answer[0].rfind("info string error: ", 0), 0u) << bad;
+  }
+}
+
+// Plays a whole game through the protocol: the engine against a scripted player that takes
+// the legal move picked by the move number, until the engine resigns, mates or the limit.
+TEST_F(Usi, PlaysWholeGamesAtEveryLevel) {
+  for (const char* level : {"Easy", "Normal", "Hard"}) {
+    for (bool engineBlack : {false, true}) {
+      Send(std::string("setoption name Level value ") + level +
+           "\nsetoption name FixedClock value 1700000000\nsetoption name BookFile value none\n"
+           "usinewgame\n");
+      std::string moves;
+      int ply = 0;
+      std::string last;
+      const int limit = std::string(level) == "Hard" ? 60 : 140;
+      for (; ply < limit; ++ply) {
+        const bool engineTurn = (ply % 2 == 0) == engineBlack;
+        const std::string position = "position startpos" + (moves.empty() ? "" : " moves" + moves);
+        if (engineTurn) {
+          const auto answer = Send(position + "\ngo\n");
+          ASSERT_GE(answer.size(), 2u);
+          last = answer.back();
+          ASSERT_EQ(last.rfind("bestmove ", 0), 0u) << last;
+          ASSERT_EQ(answer[answer.size() - 2].rfind("info string phase ", 0), 0u);
+          const std::string move = last.substr(9);
+          if (move == "resign") break;
+          moves += " " + move;
+          // The engine's own move must be accepted back as a legal move.
+          ASSERT_TRUE(Send("position startpos moves" + moves + "\n").empty()) << moves;
+        } else {
+          const auto list = Send(position + "\nanalyze computer " + (engineBlack ? "b" : "w") +
+                                 " ply 0 phase 0 level 1\n");
+          std::vector<std::string> legal;
+          for (const auto& l : list)
+            if (l.find(" illegal 0 ") != std::string::npos)
+              legal.push_back(l.substr(5, l.find(' ', 5) - 5));
+          if (legal.empty()) break;  // mated
+          moves += " " + legal[(ply * 7 + 3) % legal.size()];
+        }
+      }
+      EXPECT_NE(last, "bestmove resign") << level << (engineBlack ? " black" : " white");
+      EXPECT_GT(ply, 4);
+    }
+  }
+}
+
+TEST_F(Usi, EvalOfTheStartPosition) {
+  Send("position startpos\n");
+  EXPECT_EQ(Send("eval computer w side player phase 0\n"), std::vector<std::string>{"eval 0"});
+  const auto e = Send("eval computer b side computer phase 3\n");
+  ASSERT_EQ(e.size(), 1u);
+  EXPECT_EQ(e[0].rfind("eval ", 0), 0u);
+  EXPECT_EQ(Send("eval computer w side nobody phase 0\n").size(), 1u);
+}
+
 TEST_F(Usi, SurvivesGarbage) {
   std::mt19937 rng(7);
   const std::string words[] = {"position",
