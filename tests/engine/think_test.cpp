@@ -112,6 +112,14 @@ TEST_P(Game, WholeGameAgainstAScriptedOpponent) {
 
 INSTANTIATE_TEST_SUITE_P(Levels, Game, ::testing::Values(1, 2, 3));
 
+// The computer's behaviour on the bench positions: any change to a chosen move or to the amount
+// of work changes the signature. Update it only with a change that is meant to change play.
+TEST(Think, BenchSignature) {
+  const BenchResult r = RunBench(2, 30);
+  ASSERT_EQ(r.moves.size(), 30u);
+  EXPECT_EQ(r.signature, 0xaec81b9cf4db67c6ULL) << std::hex << r.signature;
+}
+
 TEST(Think, QuittingWhileTheComputerThinksWaitsForTheMove) {
   auto gs = std::make_unique<GameState>();
   auto book = std::make_unique<OpeningBook>();
