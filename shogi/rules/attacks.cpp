@@ -12,10 +12,15 @@ SquareSet PieceAttackSet(const Position& pos, int side, int f, int r) {
 
 void AddPieceAttacks(const Position& pos, int side, int f, int r, AttackMap& map) {
   const int kind = pos.KindAt(f, r);
-  ForEachAttack(pos, side, f, r, [&](int sq) {
+  auto add = [&](int sq) {
     map.counts[sq] += 1;
     map.byKind[sq][kind] += 1;
-  });
+  };
+  if (!IsSlider(kind)) {
+    if (kind > 0 && kind < kKindCount) StepAttackSet(side, kind, Sq(f, r)).ForEach(add);
+    return;
+  }
+  ForEachAttack(pos, side, f, r, add);
 }
 
 void BuildAttackMap(const Position& pos, int side, AttackMap& map) {
