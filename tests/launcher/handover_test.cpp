@@ -43,8 +43,9 @@ class FakeOpener {
 TEST(launcherHandOver, ProgramRunsDetachedInTheLaunchersFolder) {
   TempDir dir;
   // The program reports its folder, its parent and its session.
-  WriteScript(dir / "game", "read -r _ _ _ ppid _ sid _ < /proc/$$/stat\n"
-                            "echo \"$PWD $ppid $sid\" > started.txt\n");
+  WriteScript(dir / "game",
+              "read -r _ _ _ ppid _ sid _ < /proc/$$/stat\n"
+              "echo \"$PWD $ppid $sid\" > started.txt\n");
   ASSERT_EQ(StartCommand("game", dir.path()), HandOver::kRun);
   std::istringstream report(WaitForLine(dir / "started.txt"));
   std::string folder;
@@ -106,12 +107,11 @@ TEST(launcherHandOver, FailuresAreReportedToTheCallerOnly) {
   EXPECT_FALSE(std::filesystem::exists(opener.log()));
 }
 
-TEST(launcherHandOver, NoOpenerMeansOtherFilesFail) {
+TEST(launcherHandOver, WithoutAnOpenerOnlyProgramsStart) {
   TempDir dir;
   FakeOpener opener(/*present=*/false);
   WriteFile(dir / "readme.html", "");
   EXPECT_EQ(StartCommand("readme.html", dir.path()), HandOver::kFailed);
-  // Programs still run without it.
   WriteScript(dir / "game", "echo ok > ok.txt\n");
   EXPECT_EQ(StartCommand("game", dir.path()), HandOver::kRun);
   EXPECT_EQ(WaitForLine(dir / "ok.txt"), "ok\n");

@@ -22,13 +22,14 @@ using launcher_test::WaitFor;
 
 constexpr char kName[] = "MOVE:ElMutex";
 
-// A connected client of the first launcher's socket.
-int Connect(const std::filesystem::path& socket) {
+// A socket on `socket`, connected (or, when bind, bound there and left without a listener).
+int Socket(const std::filesystem::path& socket, bool bind = false) {
   const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+  auto* a = reinterpret_cast<sockaddr*>(&address);
+  if ((bind ? ::bind(fd, a, sizeof address) : ::connect(fd, a, sizeof address)) != 0) {
     ::close(fd);
     return -1;
   }
@@ -52,36 +53,24 @@ TEST(launcherInstance, SecondLauncherReachesTheFirst) {
   EXPECT_FALSE(first.RequestRaise());
 }
 
-TEST(launcherInstance, LockIsFreeAgainWhenTheFirstEnds) {
+TEST(launcherInstance, LockAndSocketAreFreeAgainAfterTheFirst) {
   TempDir dir;
+  const std::filesystem::path socket = dir / (std::string(kName) + ".sock");
   {
     InstanceLock first(kName, dir.path());
     ASSERT_EQ(first.role(), InstanceLock::Role::kFirst);
     first.Listen([] {});
   }
-  EXPECT_FALSE(std::filesystem::exists(dir / (std::string(kName) + ".sock")));
+  EXPECT_FALSE(std::filesystem::exists(socket));
+  // A launcher that was killed leaves its socket file behind.
+  const int stale = Socket(socket, /*bind=*/true);
+  ASSERT_GE(stale, 0);
+  ::close(stale);
   InstanceLock next(kName, dir.path());
-  EXPECT_EQ(next.role(), InstanceLock::Role::kFirst);
-}
-
-TEST(launcherInstance, SocketLeftByACrashedLauncherIsReplaced) {
-  TempDir dir;
-  const std::filesystem::path socket = dir / (std::string(kName) + ".sock");
-  {
-    // A socket file nobody listens on any more.
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
-  }
-  InstanceLock first(kName, dir.path());
-  ASSERT_EQ(first.role(), InstanceLock::Role::kFirst);
+  ASSERT_EQ(next.role(), InstanceLock::Role::kFirst);
   std::atomic<int> raised{0};
-  first.Listen([&] { ++raised; });
-  InstanceLock second(kName, dir.path());
-  EXPECT_TRUE(second.RequestRaise());
+  next.Listen([&] { ++raised; });
+  EXPECT_TRUE(InstanceLock(kName, dir.path()).RequestRaise());
   EXPECT_TRUE(WaitFor([&] { return raised == 1; }, 3));
 }
 
@@ -92,9 +81,9 @@ TEST(launcherInstance, SilentOrWrongClientsDoNotRaiseOrBlock) {
   first.Listen([&] { ++raised; });
   const std::filesystem::path socket = dir / (std::string(kName) + ".sock");
 
-  const int silent = Connect(socket);
+  const int silent = Socket(socket);
   ASSERT_GE(silent, 0);
-  const int wrong = Connect(socket);
+  const int wrong = Socket(socket);
   ASSERT_GE(wrong, 0);
   ASSERT_EQ(::send(wrong, "hello!\n", 7, 0), 7);
   ::close(wrong);

@@ -62,8 +62,8 @@ TEST(launcherStartTxt, PipeNamedStartTxtDoesNotBlock) {
   ASSERT_GE(child, 0);
   if (child == 0) _exit(ReadStartCommand(dir / "START.TXT").empty() ? 0 : 1);
   int status = 0;
-  const bool ended = launcher_test::WaitFor(
-      [&] { return ::waitpid(child, &status, WNOHANG) == child; }, 3);
+  const bool ended =
+      launcher_test::WaitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 3);
   if (!ended) {
     ::kill(child, SIGKILL);
     ::waitpid(child, &status, 0);

@@ -20,7 +20,8 @@ namespace launcher_test {
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "launcher-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "launcher-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     path_ = pattern;
   }
