@@ -1,0 +1,391 @@
+#include "shogi/records/record_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <memory>
+
+#include "shogi/records/cp932.h"
+#include "shogi/rules/analyze.h"
+
+namespace shogi::records {
+
+namespace {
+
+constexpr std::string_view kPersonName = "人";
+constexpr std::string_view kComputerName = "rⅡ";
+// Index = drop kind; 0 is the name of a board move.
+constexpr std::array<std::string_view, 8> kPieceNames = {"・", "歩", "香", "桂",
+                                                         "銀", "金", "角", "飛"};
+
+// Shogi notation (seen from sente) of an internal square, and back.
+void ToNotation(int firstMover, int fileIndex, int rankIndex, int& file, int& rank) {
+  if (firstMover == 1) {
+    file = 9 - fileIndex;
+    rank = rankIndex + 1;
+  } else {
+    file = fileIndex + 1;
+    rank = 9 - rankIndex;
+  }
+}
+
+void FromNotation(int firstMover, int file, int rank, int32_t& fileIndex, int32_t& rankIndex) {
+  if (firstMover == 1) {
+    fileIndex = 9 - file;
+    rankIndex = rank - 1;
+  } else {
+    fileIndex = file - 1;
+    rankIndex = 9 - rank;
+  }
+}
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\v' || c == '\f';
+}
+
+// Reads CP932 text the way the C library's scanf reads it with a format: a blank or line
+// feed in the format skips any run of white space, other characters must match, %<w>d reads
+// an integer of at most w characters and %<w>s a word of at most w bytes, both after white
+// space. Formats are written in UTF-8; their literal parts are matched in CP932.
+class Scanner {
+ public:
+  explicit Scanner(std::string_view in) : in_(in) {}
+
+  bool Match(std::string_view format, std::vector<std::string>& fields) {
+    fields.clear();
+    std::size_t i = 0;
+    while (i < format.size()) {
+      const char c = format[i];
+      if (IsSpace(c)) {
+        SkipSpace();
+        ++i;
+      } else if (c == '%') {
+        ++i;
+        int width = 0;
+        while (i < format.size() && format[i] >= '0' && format[i] <= '9')
+          width = width * 10 + (format[i++] - '0');
+        if (i >= format.size()) return false;
+        const char conv = format[i++];
+        std::string field;
+        if (conv == 'd' ? !ReadInt(width, field) : !ReadWord(width, field)) return false;
+        fields.push_back(std::move(field));
+      } else {
+        std::size_t end = i;
+        while (end < format.size() && !IsSpace(format[end]) && format[end] != '%') ++end;
+        const auto literal = Utf8ToCp932(format.substr(i, end - i));
+        if (!literal || in_.substr(pos_, literal->size()) != *literal) return false;
+        pos_ += literal->size();
+        i = end;
+      }
+    }
+    return true;
+  }
+
+ private:
+  void SkipSpace() {
+    while (pos_ < in_.size() && IsSpace(in_[pos_])) ++pos_;
+  }
+
+  bool ReadInt(int width, std::string& out) {
+    SkipSpace();
+    const std::size_t limit = width > 0 ? static_cast<std::size_t>(width) : in_.size();
+    std::size_t n = 0;
+    if (pos_ < in_.size() && (in_[pos_] == '-' || in_[pos_] == '+') && n < limit) {
+      out += in_[pos_++];
+      ++n;
+    }
+    std::size_t digits = 0;
+    while (pos_ < in_.size() && n < limit && in_[pos_] >= '0' && in_[pos_] <= '9') {
+      out += in_[pos_++];
+      ++n;
+      ++digits;
+    }
+    return digits > 0;
+  }
+
+  bool ReadWord(int width, std::string& out) {
+    SkipSpace();
+    const std::size_t limit = width > 0 ? static_cast<std::size_t>(width) : in_.size();
+    while (pos_ < in_.size() && out.size() < limit && !IsSpace(in_[pos_])) out += in_[pos_++];
+    return !out.empty();
+  }
+
+  std::string_view in_;
+  std::size_t pos_ = 0;
+};
+
+bool ToInt(const std::string& text, int& value) {
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
+  if (first != last && *first == '+') ++first;
+  const auto [ptr, ec] = std::from_chars(first, last, value);
+  return ec == std::errc() && ptr == last;
+}
+
+bool Fail(std::string* why, std::string text) {
+  if (why) *why = std::move(text);
+  return false;
+}
+
+// The name read from the file, in UTF-8, or empty when it is no CP932.
+std::string NameOf(const std::string& cp932) {
+  return Cp932ToUtf8(cp932).value_or(std::string());
+}
+
+std::string Format(const char* format, auto... args) {
+  char buffer[128];
+  const int n = std::snprintf(buffer, sizeof buffer, format, args...);
+  return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+class PosixFileSystem final : public RecordFileSystem {
+ public:
+  ReadStatus ReadAll(const std::string& path, std::string& bytes) override {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed;
+    bytes.clear();
+    char buffer[4096];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        ::close(fd);
+        return ReadStatus::kFailed;
+      }
+      if (n == 0) break;
+      bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ReadStatus::kOk;
+  }
+
+  WriteStatus WriteAll(const std::string& path, std::string_view bytes) override {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return WriteStatus::kCannotOpen;
+    std::size_t done = 0;
+    bool ok = true;
+    while (done < bytes.size()) {
+      const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        ok = false;
+        break;
+      }
+      done += static_cast<std::size_t>(n);
+    }
+    if (ok && ::fsync(fd) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
+    return ok ? WriteStatus::kOk : WriteStatus::kFailed;
+  }
+
+  bool Rename(const std::string& from, const std::string& to) override {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+  }
+
+  void Remove(const std::string& path) override { ::unlink(path.c_str()); }
+};
+
+void SayCannotOpen() {
+  std::fputs("cannot open file\n", stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int SlotOfName(std::string_view name) {
+  for (int i = 0; i < kSlotCount; ++i)
+    if (kSlotNames[i] == name) return i + 1;
+  return 0;
+}
+
+std::string SlotFileName(int slot) {
+  if (slot < 1 || slot > kSlotCount) return {};
+  return Format("kifu0%d.dat", slot);
+}
+
+std::optional<std::string> FormatRecord(const GameState& gs) {
+  const int n = gs.moveNumber;
+  if (n < 0 || n > kMaxMoves) return std::nullopt;
+  const bool personFirst = gs.firstMover == 1;
+  std::string text;
+  text += personFirst ? "先手；人   \n" : "先手；rⅡ \n";
+  text += personFirst ? "後手；rⅡ \n" : "後手；人   \n";
+  text += Format("レベル；%d \n", gs.level);
+  text += "\n消費時間 \n";
+  text += Format("      computer %6d \n", gs.computerSeconds);
+  text += Format("      man      %6d \n", gs.playerSeconds);
+  text += Format("手数；%3d \n\n", n);
+  for (int i = 1; i <= n; ++i) {
+    const MoveRec& m = gs.moveRec[i];
+    if (m.dropKind < 0 || m.dropKind >= static_cast<int>(kPieceNames.size())) return std::nullopt;
+    int toFile = 0, toRank = 0, fromFile = 0, fromRank = 0;
+    ToNotation(gs.firstMover, m.toFile, m.toRank, toFile, toRank);
+    if (m.dropKind == 0) ToNotation(gs.firstMover, m.fromFile, m.fromRank, fromFile, fromRank);
+    text += Format("%3d %d%d%d%d%d%s \n", i, toFile, toRank, fromFile, fromRank, m.promote,
+                   std::string(kPieceNames[m.dropKind]).c_str());
+  }
+  return Utf8ToCp932(text);
+}
+
+namespace {
+
+std::optional<RecordData> Bad(std::string* why, std::string text) {
+  Fail(why, std::move(text));
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<RecordData> ParseRecord(std::string_view bytes, std::string* why) {
+  Scanner in(bytes);
+  std::vector<std::string> f;
+  RecordData r;
+
+  if (!in.Match("先手；%4s \n", f)) return Bad(why, "no sente line");
+  const std::string sente = NameOf(f[0]);
+  if (!in.Match("後手；%4s \n", f)) return Bad(why, "no gote line");
+  const std::string gote = NameOf(f[0]);
+  const bool personFirst = sente == kPersonName && gote == kComputerName;
+  const bool computerFirst = sente == kComputerName && gote == kPersonName;
+  if (!personFirst && !computerFirst) return Bad(why, "unknown player names");
+  // As the game always did, the gote name decides.
+  r.firstMover = gote == kComputerName ? 1 : 2;
+
+  if (!in.Match("レベル；%d \n", f) || !ToInt(f[0], r.level)) return Bad(why, "no level line");
+  if (r.level < 0 || r.level > 3) return Bad(why, "level out of range");
+  if (!in.Match("\n消費時間 \n", f)) return Bad(why, "no time heading");
+  if (!in.Match("      computer %6d \n", f) || !ToInt(f[0], r.computerSeconds))
+    return Bad(why, "no computer time");
+  if (!in.Match("      man      %6d \n", f) || !ToInt(f[0], r.playerSeconds))
+    return Bad(why, "no player time");
+  int n = 0;
+  if (!in.Match("手数；%3d \n\n", f) || !ToInt(f[0], n)) return Bad(why, "no move count");
+  if (n < 0 || n > kMaxMoves) return Bad(why, "move count out of range");
+
+  for (int i = 1; i <= n; ++i) {
+    const std::string line = "move " + std::to_string(i) + ": ";
+    if (!in.Match("%3d %1d%1d%1d%1d%1d%2s \n", f)) return Bad(why, line + "malformed line");
+    int d[5];  // to file, to rank, from file, from rank, promote
+    int number = 0;
+    if (!ToInt(f[0], number)) return Bad(why, line + "bad number");
+    for (int k = 0; k < 5; ++k)
+      if (!ToInt(f[k + 1], d[k])) return Bad(why, line + "bad digit");
+    const std::string name = NameOf(f[6]);
+    int kind = -1;
+    for (std::size_t k = 0; k < kPieceNames.size(); ++k)
+      if (kPieceNames[k] == name) kind = static_cast<int>(k);
+    if (kind < 0) return Bad(why, line + "unknown piece name");
+    auto digit = [](int v) { return v >= 1 && v <= 9; };
+    if (!digit(d[0]) || !digit(d[1])) return Bad(why, line + "bad destination");
+    MoveRec m;
+    FromNotation(r.firstMover, d[0], d[1], m.toFile, m.toRank);
+    if (kind == 0) {
+      if (!digit(d[2]) || !digit(d[3])) return Bad(why, line + "bad origin");
+      FromNotation(r.firstMover, d[2], d[3], m.fromFile, m.fromRank);
+    } else {
+      if (d[2] != 0 || d[3] != 0) return Bad(why, line + "drop with an origin");
+      m.dropKind = kind;
+    }
+    m.promote = d[4];
+    r.moves.push_back(m);
+  }
+  return r;
+}
+
+namespace {
+
+// Replays the record into `scratch`; false at the first move that is not legal.
+bool Replay(const RecordData& record, GameState& scratch, std::string* why) {
+  ResetGameState(scratch);
+  scratch.firstMover = record.firstMover;
+  scratch.level = record.level;
+  for (std::size_t i = 0; i < record.moves.size(); ++i) {
+    const MoveRec& m = record.moves[i];
+    const int side = SideToMove(scratch);
+    AnalyzeMoves(scratch, scratch.Current(), side, 0);
+    bool legal = false;
+    for (int k = 0; k < scratch.moveListCount && !legal; ++k)
+      legal = scratch.moveList[k].illegal == 0 && scratch.moveList[k].move == m;
+    if (!legal) return Fail(why, "move " + std::to_string(i + 1) + ": not legal");
+    if (!CommitMove(scratch, m, side)) return Fail(why, "too many moves");
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CheckRecordMoves(const RecordData& record, std::string* why) {
+  auto scratch = std::make_unique<GameState>();
+  return Replay(record, *scratch, why);
+}
+
+RecordFileSystem& DefaultFileSystem() {
+  static PosixFileSystem fs;
+  return fs;
+}
+
+std::string TemporaryPathFor(const std::string& path) {
+  return path + ".tmp";
+}
+
+bool SaveRecord(const GameState& gs, const std::string& path, RecordFileSystem& fs) {
+  const auto bytes = FormatRecord(gs);
+  if (!bytes) return false;
+  const std::string temporary = TemporaryPathFor(path);
+  switch (fs.WriteAll(temporary, *bytes)) {
+    case RecordFileSystem::WriteStatus::kOk:
+      break;
+    case RecordFileSystem::WriteStatus::kCannotOpen:
+      SayCannotOpen();
+      return false;
+    case RecordFileSystem::WriteStatus::kFailed:
+      fs.Remove(temporary);
+      return false;
+  }
+  if (!fs.Rename(temporary, path)) {
+    fs.Remove(temporary);
+    return false;
+  }
+  return true;
+}
+
+LoadResult LoadRecord(const std::string& path, GameState& gs, RecordFileSystem& fs) {
+  LoadResult result;
+  std::string bytes;
+  switch (fs.ReadAll(path, bytes)) {
+    case RecordFileSystem::ReadStatus::kOk:
+      break;
+    case RecordFileSystem::ReadStatus::kMissing:
+      SayCannotOpen();
+      result.status = LoadStatus::kMissing;
+      return result;
+    case RecordFileSystem::ReadStatus::kFailed:
+      SayCannotOpen();
+      result.status = LoadStatus::kCannotOpen;
+      return result;
+  }
+  const auto record = ParseRecord(bytes, &result.problem);
+  if (!record) return result;
+  auto scratch = std::make_unique<GameState>();
+  if (!Replay(*record, *scratch, &result.problem)) return result;
+
+  const int n = static_cast<int>(record->moves.size());
+  ResetGameState(gs);
+  gs.firstMover = record->firstMover;
+  gs.level = record->level;
+  gs.computerSeconds = record->computerSeconds;
+  gs.playerSeconds = record->playerSeconds;
+  for (int i = 1; i <= n; ++i) {
+    gs.moveRec[i] = record->moves[i - 1];
+    gs.snapshot[i] = scratch->snapshot[i];
+  }
+  gs.moveNumber = 0;
+  result.status = LoadStatus::kLoaded;
+  result.replayLastMove = n;
+  return result;
+}
+
+}  // namespace shogi::records

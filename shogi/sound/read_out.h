@@ -1,0 +1,56 @@
+// Sound effects and the spoken read-out of moves, as lists of clip names. Nothing here plays
+// anything: the clips go to a ClipSink (MixerAudio in the game, a recorder in tests).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shogi/rules/game_state.h"
+
+namespace shogi::sound {
+
+// Names of the effect clips.
+inline constexpr std::string_view kClipPiece = "IDSOUND_KOMA";      // a piece is set down
+inline constexpr std::string_view kClipCheck = "IDSOUND_OUTE";      // check to the player
+inline constexpr std::string_view kClipNewGame = "IDSOUND_ONEGAI";  // a new game starts
+inline constexpr std::string_view kClipUndo = "IDSOUND_MATTA";      // a move taken back
+inline constexpr std::string_view kClipThanks = "IDSOUND_THANKS";   // computer won / resign
+inline constexpr std::string_view kClipLost = "IDSOUND_MAKE";       // the computer lost
+
+// All 105 clip names of the game: IDSOUND_SENTE, IDSOUND_GOTE, IDSOUND_BAN11 … IDSOUND_BAN99,
+// IDSOUND_KOMA01 … IDSOUND_KOMA15 without 12, IDSOUND_NARI, IDSOUND_ONAJI and the effects.
+const std::vector<std::string>& AllClipNames();
+
+// The clips that read move `moveNumber` of the game aloud, in order: whose move it was
+// (IDSOUND_SENTE for odd move numbers, IDSOUND_GOTE for even), the destination
+// (IDSOUND_ONAJI from move 3 on for a board move to the previous move's destination, else
+// IDSOUND_BAN<file><rank> in notation seen from sente), the piece (IDSOUND_KOMA<kind>: for a
+// board move the kind on the origin before the move, for a drop the dropped kind) and
+// IDSOUND_NARI when the move promoted. Empty when no move has been made.
+std::vector<std::string> ReadMoveAloud(const GameState& gs);
+
+// Where clips go. Calls queue: a clip starts when the one before it has finished.
+class ClipSink {
+ public:
+  virtual ~ClipSink() = default;
+  virtual void PlayClip(std::string_view name) = 0;
+};
+
+// The two sound settings of the settings dialog.
+struct SoundSettings {
+  int soundOn = 1;    // effects
+  int readAloud = 1;  // read-out of moves
+};
+
+// An effect clip: played only when soundOn is 1.
+void PlayEffect(ClipSink& sink, const SoundSettings& settings, std::string_view clip);
+
+// The read-out of the last move: played only when readAloud is 1.
+void ReadMoveAloud(ClipSink& sink, const SoundSettings& settings, const GameState& gs);
+
+// A move has been made (the player's or the computer's): the piece sound when soundOn is 1,
+// then the read-out when readAloud is 1.
+void AnnounceMove(ClipSink& sink, const SoundSettings& settings, const GameState& gs);
+
+}  // namespace shogi::sound
