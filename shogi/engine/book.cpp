@@ -1,1 +1,275 @@
 #include "shogi/engine/book.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "shogi/engine/clock.h"
+
+namespace shogi {
+
+namespace {
+
+// Bytes of a line kept for parsing. A well-formed entry needs about 300; a longer line is
+// parsed from its kept start, and skipped if its fields would run past it.
+constexpr int kLineBufferSize = 1024;
+
+// The lookup walks at most this many entries (the last slot of the table is never looked at).
+constexpr int kLookupLimit = 999;
+// A line with this number or more ends the book.
+constexpr int kEndNumber = 999;
+
+// Square codes of the key: lead byte 0xF0 and a trail byte by kind, sente column first.
+constexpr unsigned char kPieceLead = 0xF0;
+constexpr unsigned char kEmptyLead = 0x81;
+constexpr unsigned char kEmptyTrail = 0xA0;
+
+// Trail byte of a sente piece by kind (0 = no such piece); gote pieces add 0x10.
+constexpr unsigned char kSenteTrail[kKindCount] = {0,    0x40, 0x41, 0x42, 0x43, 0x44, 0x45, 0x46,
+                                                   0x47, 0x48, 0x49, 0x4A, 0,    0x4B, 0x4C, 0x4D};
+constexpr unsigned char kGoteOffset = 0x10;
+
+// White space as the C library's scanf sees it in the "C" locale.
+bool IsScanSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// A cursor over one line that converts fields the way the book format's conversions do
+// ("%d", "%162s" and literal commas), except that a number outside the range of int does
+// not convert (the C library leaves that case undefined).
+class LineScanner {
+ public:
+  LineScanner(const char* text, int length) : p_(text), end_(text + length) {}
+
+  bool Int(int32_t& out) {
+    SkipSpace();
+    const char* q = p_;
+    bool negative = false;
+    if (q < end_ && (*q == '+' || *q == '-')) {
+      negative = *q == '-';
+      ++q;
+    }
+    if (q >= end_ || *q < '0' || *q > '9') return false;
+    // Magnitude limit: INT_MAX, or INT_MAX + 1 for a negative number.
+    const long long limit = static_cast<long long>(INT_MAX) + (negative ? 1 : 0);
+    long long value = 0;
+    bool overflow = false;
+    while (q < end_ && *q >= '0' && *q <= '9') {
+      if (!overflow) {
+        value = value * 10 + (*q - '0');
+        if (value > limit) overflow = true;
+      }
+      ++q;
+    }
+    if (overflow) return false;
+    out = static_cast<int32_t>(negative ? -value : value);
+    p_ = q;
+    return true;
+  }
+
+  // Up to `width` non-blank bytes; at least one.
+  bool Word(char* out, int width, int& length) {
+    SkipSpace();
+    length = 0;
+    while (p_ < end_ && length < width && *p_ != '\0' && !IsScanSpace(*p_)) out[length++] = *p_++;
+    out[length] = '\0';
+    return length > 0;
+  }
+
+  bool Comma() {
+    if (p_ >= end_ || *p_ != ',') return false;
+    ++p_;
+    return true;
+  }
+
+  bool AtEnd() const { return p_ >= end_; }
+
+ private:
+  void SkipSpace() {
+    while (p_ < end_ && IsScanSpace(*p_)) ++p_;
+  }
+  const char* p_;
+  const char* end_;
+};
+
+// Parses one line (without its line end) into an entry. A line is used only when all eleven
+// fields convert and the key has exactly 162 bytes. `cut` says that the line went on beyond
+// `length`; then the last field must end before the cut, or it might have gone on.
+bool ParseBookLine(const char* text, int length, bool cut, BookEntry& e) {
+  // A zero byte ends the text, as it would for the C library.
+  const void* zero = std::memchr(text, '\0', static_cast<std::size_t>(length));
+  if (zero != nullptr) {
+    length = static_cast<int>(static_cast<const char*>(zero) - text);
+    cut = false;
+  }
+  LineScanner s(text, length);
+  BookEntry out;
+  int keyLength = 0;
+  if (!s.Int(out.number) || !s.Comma()) return false;
+  if (!s.Word(out.key.data(), kBookKeyLength, keyLength) || keyLength != kBookKeyLength)
+    return false;
+  int32_t* fields[9] = {&out.spare1,  &out.toFile,   &out.toRank,      &out.fromFile, &out.fromRank,
+                        &out.promote, &out.dropKind, &out.openingType, &out.spare2};
+  for (int32_t* field : fields)
+    if (!s.Comma() || !s.Int(*field)) return false;
+  if (cut && s.AtEnd()) return false;
+  e = out;
+  return true;
+}
+
+// Reads one line into buf (at most kLineBufferSize - 1 bytes kept, without the line end).
+// Returns false at the end of the file when nothing was read; sets cut when the line did not
+// fit. A carriage return before the line end needs no care: it follows the last field, and
+// nothing after the last field is looked at.
+bool ReadLine(std::FILE* f, char* buf, int& length, bool& cut) {
+  length = 0;
+  cut = false;
+  int c = 0;
+  bool any = false;
+  while ((c = std::getc(f)) != EOF) {
+    any = true;
+    if (c == '\n') break;
+    if (length < kLineBufferSize - 1)
+      buf[length++] = static_cast<char>(c);
+    else
+      cut = true;
+  }
+  if (!any) return false;
+  buf[length] = '\0';
+  return true;
+}
+
+// A book square in sente's view as a board square of this game.
+void BookSquareToBoard(int firstMover, int32_t file, int32_t rank, int32_t& fileIndex,
+                       int32_t& rankIndex) {
+  // Worked in 64 bits so that any number read from the file converts without overflow; the
+  // result wraps like every conversion to a narrower int (it is then simply off the board).
+  const int64_t f = file, r = rank;
+  if (firstMover == 2) {
+    fileIndex = static_cast<int32_t>(f - 1);
+    rankIndex = static_cast<int32_t>(9 - r);
+  } else {
+    fileIndex = static_cast<int32_t>(9 - f);
+    rankIndex = static_cast<int32_t>(r - 1);
+  }
+}
+
+bool CanPromote(int kind) {
+  return kind == kPawn || kind == kLance || kind == kKnight || kind == kSilver || kind == kBishop ||
+         kind == kRook;
+}
+
+// Whether the move can be applied to pos for side without leaving the board or making a
+// piece that does not exist. The book is trusted for the rules of movement; this only keeps
+// a damaged book from writing outside the position.
+bool Playable(const Position& pos, const MoveRec& m, int side) {
+  if (!OnBoard(m.toFile, m.toRank)) return false;
+  if (m.promote != 0 && m.promote != 1) return false;
+  if (m.dropKind != 0) {
+    if (m.dropKind < 1 || m.dropKind > 7 || m.promote != 0) return false;
+    return pos.Owner(m.toFile, m.toRank) == 0 && pos.Hand(side, m.dropKind) > 0;
+  }
+  if (!OnBoard(m.fromFile, m.fromRank)) return false;
+  if (m.fromFile == m.toFile && m.fromRank == m.toRank) return false;
+  if (pos.Owner(m.fromFile, m.fromRank) != side) return false;
+  if (pos.Owner(m.toFile, m.toRank) == side) return false;
+  return m.promote == 0 || CanPromote(pos.KindAt(m.fromFile, m.fromRank));
+}
+
+}  // namespace
+
+bool LoadBook(OpeningBook& book) {
+  book.count = 0;
+  for (BookEntry& e : book.entries) e = BookEntry{};
+  std::FILE* f = std::fopen(book.path.c_str(), "r");
+  if (f == nullptr) {
+    std::fputs("cannot open file\n", stdout);
+    std::fflush(stdout);
+    return false;
+  }
+  char line[kLineBufferSize];
+  int length = 0;
+  bool cut = false;
+  while (book.count < kBookCapacity && ReadLine(f, line, length, cut)) {
+    BookEntry& e = book.entries[book.count];
+    if (!ParseBookLine(line, length, cut, e)) continue;
+    ++book.count;
+    if (e.number >= kEndNumber) break;
+  }
+  std::fclose(f);
+  return true;
+}
+
+void BuildBookKey(const GameState& gs, int index, char out[kBookKeyLength + 1]) {
+  if (index < 0 || index >= kSnapshotCount) {
+    // No position: a key of blanks, which no line of a book file can carry.
+    std::memset(out, ' ', kBookKeyLength);
+    out[kBookKeyLength] = '\0';
+    return;
+  }
+  const Position& pos = gs.snapshot[index];
+  const bool computerSente = gs.firstMover == 2;
+  const int sente = computerSente ? kComputerSide : kPlayerSide;
+  int n = 0;
+  for (int i = 0; i < 9; ++i) {
+    for (int j = 0; j < 9; ++j) {
+      // Squares as a diagram seen from sente: its far rank first, from its left.
+      const int rank = computerSente ? 8 - i : i;
+      const int file = computerSente ? 8 - j : j;
+      const int owner = pos.Owner(file, rank);
+      const int kind = pos.KindAt(file, rank);
+      unsigned char lead = ' ', trail = ' ';
+      if (owner == kNoSide && kind == kEmpty) {
+        lead = kEmptyLead;
+        trail = kEmptyTrail;
+      } else if ((owner == kPlayerSide || owner == kComputerSide) && kind > 0 &&
+                 kind < kKindCount && kSenteTrail[kind] != 0) {
+        lead = kPieceLead;
+        trail = kSenteTrail[kind];
+        if (owner != sente) trail = static_cast<unsigned char>(trail + kGoteOffset);
+      }
+      out[n++] = static_cast<char>(lead);
+      out[n++] = static_cast<char>(trail);
+    }
+  }
+  out[kBookKeyLength] = '\0';
+}
+
+bool PlayBookMove(GameState& gs, const OpeningBook& book) {
+  const int m = gs.moveNumber;
+  if (m < 1 || m > kMaxMoves) return false;
+  const int side = gs.computerSide;
+  if (side != kPlayerSide && side != kComputerSide) return false;
+  const Position& before = gs.snapshot[m - 1];
+
+  char key[kBookKeyLength + 1];
+  BuildBookKey(gs, m - 1, key);
+
+  MoveRec candidates[kBookCandidates];
+  int count = 0;
+  const int limit = book.count < kLookupLimit ? book.count : kLookupLimit;
+  for (int i = 0; i < limit; ++i) {
+    const BookEntry& e = book.entries[i];
+    if (e.number == kEndNumber) break;
+    if (std::memcmp(e.key.data(), key, kBookKeyLength) != 0) continue;
+    gs.openingType = e.openingType;
+    if (count == kBookCandidates) continue;
+    MoveRec move;
+    BookSquareToBoard(gs.firstMover, e.fromFile, e.fromRank, move.fromFile, move.fromRank);
+    BookSquareToBoard(gs.firstMover, e.toFile, e.toRank, move.toFile, move.toRank);
+    move.promote = e.promote;
+    move.dropKind = e.dropKind;
+    // A move that cannot be played here (a damaged line) is no candidate.
+    if (!Playable(before, move, side)) continue;
+    candidates[count++] = move;
+  }
+  if (count == 0) return false;
+
+  const MoveRec& chosen = candidates[ClockSecondsField(gs) % count];
+  gs.snapshot[m] = before;
+  gs.moveRec[m] = chosen;
+  ApplyMove(gs.snapshot[m], chosen, side);
+  return true;
+}
+
+}  // namespace shogi

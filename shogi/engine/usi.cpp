@@ -314,7 +314,9 @@ void UsiEngine::CmdGo() {
     return;
   }
   const MoveRec move = gs.moveRec[gs.moveNumber];
-  played_.push_back(Seen(move, gs.firstMover));
+  MoveRec seen = Seen(move, gs.firstMover);
+  if (seen.dropKind > 0) seen.fromFile = seen.fromRank = 0;  // a drop's origin is no square
+  played_.push_back(seen);
   out_ << "bestmove " << MoveToUsi(move, gs.firstMover) << "\n";
 }
 
