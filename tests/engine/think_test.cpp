@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "shogi/engine/bench.h"
@@ -118,6 +119,40 @@ TEST(Think, BenchSignature) {
   const BenchResult r = RunBench(2, 30);
   ASSERT_EQ(r.moves.size(), 30u);
   EXPECT_EQ(r.signature, 0xaec81b9cf4db67c6ULL) << std::hex << r.signature;
+}
+
+std::string BookPath() {
+  const std::string here = __FILE__;
+  return here.substr(0, here.rfind("tests/engine/")) + "data/joseki.dat";
+}
+
+// The computer (white) answers the yagura line 7g7f 8c8d 7i6h: from the book when it is on;
+// with the book off the book still names the opening, and the search picks the move.
+TEST(Think, BookMoveOrSearchInTheSameGame) {
+  for (int bookChoice = 0; bookChoice <= 1; ++bookChoice) {
+    auto gs = std::make_unique<GameState>();
+    auto book = std::make_unique<OpeningBook>();
+    book->path = BookPath();
+    ASSERT_TRUE(LoadBook(*book));  // as the program does at start
+    ResetGameState(*gs);
+    gs->fixedClock = 1700000000;
+    gs->level = 2;
+    gs->bookChoice = bookChoice;
+    ASSERT_TRUE(CommitPlayerMove(*gs, *ParseUsiMove("7g7f", 1)));
+    CommitMove(*gs, *ParseUsiMove("8c8d", 1), kComputerSide);
+    ASSERT_TRUE(CommitPlayerMove(*gs, *ParseUsiMove("7i6h", 1)));
+    gs->moveNumber += 1;
+    ThinkDriver(*gs, *book);
+    EXPECT_EQ(gs->openingType, 1) << bookChoice;
+    EXPECT_EQ(gs->moveReady.load(), 1);
+    if (bookChoice == 0) {
+      EXPECT_EQ(gs->gamePhase, 0);
+      EXPECT_EQ(MoveToUsi(gs->moveRec[4], 1), "3c3d");
+    } else {
+      EXPECT_EQ(gs->gamePhase, 1);  // formation 4, the static-rook castle, decides
+      EXPECT_FALSE(gs->moveRec[4].IsEmpty());
+    }
+  }
 }
 
 TEST(Think, QuittingWhileTheComputerThinksWaitsForTheMove) {
