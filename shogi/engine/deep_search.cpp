@@ -12,13 +12,6 @@ namespace shogi {
 
 namespace {
 
-int FindKing(const Position& pos, int side) {
-  for (int f = 0; f < 9; ++f)
-    for (int r = 0; r < 9; ++r)
-      if (pos.Owner(f, r) == side && pos.KindAt(f, r) == kKing) return Sq(f, r);
-  return -1;
-}
-
 // The side's attacks on one square, counted as the attack maps count them.
 int AttacksOn(const Position& pos, int side, int target) {
   int n = 0;
@@ -41,20 +34,6 @@ void RotateToFront(GameState& gs, int j) {
   const MoveEntry e = gs.moveList[j];
   for (int i = j; i > 0; --i) gs.moveList[i] = gs.moveList[i - 1];
   gs.moveList[0] = e;
-}
-
-// Pushes the first `count` entries of moveList, made by `mover` in `from`, as a new block of
-// search nodes. Returns the index of the first.
-int PushBlock(GameState& gs, const Position& from, int mover, int count) {
-  const int first = gs.nodeTop;
-  for (int i = 0; i < count; ++i) {
-    SearchNode& n = gs.node[first + i];
-    n.entry = gs.moveList[i];
-    n.position = from;
-    ApplyMove(n.position, n.entry.move, mover);
-  }
-  gs.nodeTop += count;
-  return first;
 }
 
 // ---------------------------------------------------------------------------------------------

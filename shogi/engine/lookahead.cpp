@@ -57,14 +57,7 @@ class LookAheadSearch {
   // walks it and returns the parent's value. Bands of player moves take the lowest value,
   // bands of computer moves the highest. `bound` is the parent's own cut-off bound.
   int SearchBand(const Position& from, int mover, int depth, int count, int bound) {
-    const int first = gs_.nodeTop;
-    for (int i = 0; i < count; ++i) {
-      SearchNode& n = gs_.node[first + i];
-      n.entry = gs_.moveList[i];
-      n.position = from;
-      ApplyMove(n.position, n.entry.move, mover);
-    }
-    gs_.nodeTop += count;
+    const int first = PushBlock(gs_, from, mover, count);
 
     const bool playerMoves = mover == gs_.playerSide;
     int running = playerMoves ? kWinScore : kLossScore;  // bound handed to the next child
@@ -212,6 +205,18 @@ void SortMoveList(GameState& gs, int n) {
       if (Better(gs.moveList[j], gs.moveList[i])) std::swap(gs.moveList[i], gs.moveList[j]);
     if (gs.moveList[i].value == kLossScore || gs.moveList[i].value == kWinScore) break;
   }
+}
+
+int PushBlock(GameState& gs, const Position& from, int mover, int count) {
+  const int first = gs.nodeTop;
+  for (int i = 0; i < count; ++i) {
+    SearchNode& n = gs.node[first + i];
+    n.entry = gs.moveList[i];
+    n.position = from;
+    ApplyMove(n.position, n.entry.move, mover);
+  }
+  gs.nodeTop += count;
+  return first;
 }
 
 int LookAhead(GameState& gs) {

@@ -8,6 +8,11 @@ namespace shogi {
 // Reorders moveList so that its first n entries are the n best, best first.
 void SortMoveList(GameState& gs, int n);
 
+// Pushes the first `count` entries of moveList, made by `mover` in `from`, onto the search
+// stack as a new block of nodes (each with the position after its move). Returns the index of
+// the first; nodeTop is raised by count.
+int PushBlock(GameState& gs, const Position& from, int mover, int count);
+
 // Searches snapshot[moveNumber - 1] (the player to move) and returns its value for the
 // computer.
 int LookAhead(GameState& gs);

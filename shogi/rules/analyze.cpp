@@ -95,13 +95,6 @@ constexpr bool InEnemyCamp(int side, int rank) {
   return side == kComputerSide ? rank > 5 : rank < 3;
 }
 
-int FindKing(const Position& pos, int side) {
-  for (int f = 0; f < 9; ++f)
-    for (int r = 0; r < 9; ++r)
-      if (pos.Owner(f, r) == side && pos.KindAt(f, r) == kKing) return Sq(f, r);
-  return -1;
-}
-
 // Everything one analysis call shares between its moves.
 class Analysis {
  public:

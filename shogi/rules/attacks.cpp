@@ -47,6 +47,13 @@ void BuildPieceAndSliderMap(const Position& pos, int side, AttackMap& map, int f
   BuildSliderAttackMap(pos, side, map);
 }
 
+int FindKing(const Position& pos, int side) {
+  for (int f = 0; f < 9; ++f)
+    for (int r = 0; r < 9; ++r)
+      if (pos.Owner(f, r) == side && pos.KindAt(f, r) == kKing) return Sq(f, r);
+  return -1;
+}
+
 void BuildPieceList(GameState& gs, const Position& pos) {
   int n = 0;
   for (int f = 0; f < 9; ++f)

@@ -210,6 +210,8 @@ void BuildPieceAttackMap(const Position& pos, int side, AttackMap& map, int f, i
 // Clears the 81 counts, then adds the attacks of the piece on (f, r) and of every lance,
 // bishop, rook, horse and dragon of the side.
 void BuildPieceAndSliderMap(const Position& pos, int side, AttackMap& map, int f, int r);
+// The square (fileIndex*9 + rankIndex) of the side's king, or -1 when it has none.
+int FindKing(const Position& pos, int side);
 // Rewrites gs.pieceList from the position.
 void BuildPieceList(GameState& gs, const Position& pos);
 
