@@ -1,0 +1,164 @@
+#include "shogi/ui/main_frame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+
+#include "shogi/ui/dialogs.h"
+#include "shogi/ui/shogi_doc.h"
+#include "shogi/ui/shogi_view.h"
+
+namespace shogi::ui {
+
+namespace {
+
+QString U(const char* s) {
+  return QString::fromUtf8(s);
+}
+
+const char* const kIdle = "ﾚﾃﾞｨ";
+
+}  // namespace
+
+CMainFrame::CMainFrame(CShogiView* view, CShogiDoc* doc, QWidget* parent)
+    : QMainWindow(parent), view_(view) {
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  view_->setParent(this);
+  setCentralWidget(view_);
+
+  QMenu* game = menuBar()->addMenu(U("対局(&G)"));
+  AddCommand(game, "新規対局(&N)", "新規に対局を始めます", Command::kNewGame);
+  AddCommand(game, "待った", "待ったをします", Command::kUndo);
+  AddCommand(game, "投了", "投了します", Command::kResign);
+  game->addSeparator();
+  exit_ = game->addAction(U("終了(&X)"));
+  exit_->setStatusTip(U("アプリケーションを終了します"));
+  connect(exit_, &QAction::triggered, this, &QWidget::close);
+
+  QMenu* records = menuBar()->addMenu(U("棋譜(&F)"));
+  AddCommand(records, "棋譜読込(&O)", "棋譜の読み込みを行います", Command::kLoadRecord);
+  AddCommand(records, "指し継ぎ", "現在の局面から指し継ぎます", Command::kContinue);
+
+  QMenu* settings = menuBar()->addMenu(U("設定(&E)"));
+  AddCommand(settings, "各種設定(&C)", "各種設定を行います", Command::kSettings);
+
+  QMenu* help = menuBar()->addMenu(U("ﾍﾙﾌﾟ(&H)"));
+  help_ = help->addAction(U("ﾄﾋﾟｯｸの検索(&H)"));
+  help_->setStatusTip(U("ヘルプ トピックの一覧を表示します"));
+  help_->setShortcuts({QKeySequence(Qt::Key_F1), QKeySequence(Qt::SHIFT | Qt::Key_F1)});
+  connect(help_, &QAction::triggered, this, &CMainFrame::ShowHelp);
+  help->addSeparator();
+  about_ = help->addAction(U("ﾊﾞｰｼﾞｮﾝ情報"));
+  about_->setStatusTip(U("ﾊﾞｰｼﾞｮﾝ情報を表示します"));
+  connect(about_, &QAction::triggered, this, &CMainFrame::ShowAbout);
+
+  // The framework's file-new and file-open keys: both run the view's initial update again
+  // and leave the game alone; file-open first shows an open dialog whose file is not read.
+  auto* fileNew = new QAction(this);
+  fileNew->setShortcut(QKeySequence::New);
+  connect(fileNew, &QAction::triggered, view_, &CShogiView::OnInitialUpdate);
+  addAction(fileNew);
+  auto* fileOpen = new QAction(this);
+  fileOpen->setShortcut(QKeySequence::Open);
+  connect(fileOpen, &QAction::triggered, this, [this] {
+    QFileDialog dlg(this, QString(), QString(), U("Shogi ﾌｧｲﾙ (*.skf)"));
+    if (view_->Ask(dlg) == QDialog::Accepted) view_->OnInitialUpdate();
+  });
+  addAction(fileOpen);
+
+  prompt_ = new QLabel(U(kIdle), this);
+  progress_ = new QLabel(view_->StatusText(), this);
+  progress_->setMinimumWidth(200);
+  statusBar()->addWidget(prompt_, 1);
+  statusBar()->addWidget(progress_);
+  static const char* const kIndicators[4] = {"ｶﾅ", "CAP", "NUM", "SCRL"};
+  for (int i = 0; i < 4; ++i) {
+    indicators_[i] = new QLabel(U(kIndicators[i]), this);
+    indicators_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    statusBar()->addPermanentWidget(indicators_[i]);
+  }
+  UpdateIndicators();
+
+  connect(view_, &CShogiView::TurnChanged, this, &CMainFrame::UpdateCommands);
+  connect(view_, &CShogiView::StatusPaneChanged, progress_, &QLabel::setText);
+  if (doc) {
+    connect(doc, &CShogiDoc::TitleChanged, this,
+            [this](const QString& title) { setWindowTitle(title + " - Shogi"); });
+  }
+  UpdateCommands();
+  // The window is exactly as large as its contents and can never be made larger.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QAction* CMainFrame::AddCommand(QMenu* menu, const char* text, const char* prompt, Command c) {
+  QAction* a = menu->addAction(U(text));
+  a->setStatusTip(U(prompt));
+  commands_[c] = a;
+  switch (c) {
+    case Command::kNewGame:
+      connect(a, &QAction::triggered, view_, &CShogiView::OnNewGame);
+      break;
+    case Command::kUndo:
+      connect(a, &QAction::triggered, view_, &CShogiView::OnUndo);
+      break;
+    case Command::kResign:
+      connect(a, &QAction::triggered, view_, &CShogiView::OnResign);
+      break;
+    case Command::kSettings:
+      connect(a, &QAction::triggered, view_, &CShogiView::OnSettings);
+      break;
+    case Command::kLoadRecord:
+      connect(a, &QAction::triggered, view_, &CShogiView::OnLoadRecord);
+      break;
+    case Command::kContinue:
+      connect(a, &QAction::triggered, view_, &CShogiView::OnContinue);
+      break;
+  }
+  return a;
+}
+
+void CMainFrame::UpdateCommands() {
+  const int turn = view_->State().turn;
+  const int cd = view_->State().runningFromCd;
+  for (auto& [c, a] : commands_) a->setEnabled(CommandEnabled(c, turn, cd));
+}
+
+// Lock states are known only where the platform reports them; elsewhere the indicator panes
+// stay greyed.
+void CMainFrame::UpdateIndicators() {
+  for (QLabel* l : indicators_) l->setEnabled(false);
+}
+
+bool CMainFrame::event(QEvent* e) {
+  if (e->type() == QEvent::StatusTip) {
+    const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
+    prompt_->setText(tip.isEmpty() ? U(kIdle) : tip);
+    return true;
+  }
+  return QMainWindow::event(e);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e) {
+  // The view waits for a move being thought about when it goes away.
+  QMainWindow::closeEvent(e);
+}
+
+void CMainFrame::ShowHelp() {
+  CHelpDlg dlg(this);
+  view_->Ask(dlg);
+}
+
+void CMainFrame::ShowAbout() {
+  CAboutDlg dlg(this);
+  view_->Ask(dlg);
+}
+
+}  // namespace shogi::ui

@@ -1,0 +1,64 @@
+// Everything the game program plays with: the one GameState, the opening book, the thinking
+// thread, the play-flow values, the settings and the clocks. One object, owned by the
+// application (CShogiApp) and read by the view; nothing of it is global.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "shogi/engine/book.h"
+#include "shogi/rules/game_state.h"
+
+namespace shogi::ui {
+
+// Values of `turn`.
+enum Turn : int {
+  kNoGame = 0,
+  kPlayerToMove = 1,
+  kComputerThinking = 2,
+  kPieceHeld = 3,
+  kReplay = 4,
+};
+
+struct PlayState {
+  PlayState() : gs(std::make_unique<GameState>()), book(std::make_unique<OpeningBook>()) {}
+
+  // The game. moveReady, gameResult, progressTotal and progressDone are the atomics of gs,
+  // shared with the thinking thread.
+  std::unique_ptr<GameState> gs;
+  std::unique_ptr<OpeningBook> book;
+  // The thread thinking about the computer's move, joined once gs->moveReady is 1 (or at
+  // shut-down; a move is never cut short).
+  std::thread worker;
+  // The player's move has been made and the computer starts as soon as the read-out is over.
+  bool computerStartPending = false;
+
+  int turn = kNoGame;
+
+  // Settings (useRandom lives in gs->useRandom, where the evaluation reads it).
+  int showLastMove = 1;
+  int soundOn = 1;
+  int readAloud = 1;
+  int bgmTrack = 1;
+
+  int runningFromCd = 0;  // 1: records can be neither saved nor loaded
+  std::string programDir;
+
+  // Replay of a loaded record.
+  int replayLastMove = 0;
+  int replayRepeat = 0;  // 0 none, 1 forward, 2 back
+  int replayHoldTicks = 0;
+
+  // Move entry.
+  int dragFirstMove = 0;
+  int modalShown = 0;
+
+  // Clocks in milliseconds, and the time of the last tick (ms since the epoch).
+  int64_t playerClockMs = 0;
+  int64_t computerClockMs = 0;
+  int64_t lastTickMs = 0;
+};
+
+}  // namespace shogi::ui

@@ -1,0 +1,45 @@
+#include "shogi/ui/shogi_app.h"
+
+#include <QApplication>
+#include <QFont>
+
+#include "shogi/ui/main_frame.h"
+#include "shogi/ui/shogi_doc.h"
+#include "shogi/ui/shogi_view.h"
+
+namespace shogi::ui {
+
+void SetApplicationFonts() {
+  QFont font("IPAGothic");
+  font.setPointSize(9);
+  QApplication::setFont(font);
+}
+
+CShogiApp::CShogiApp(std::unique_ptr<GameAudio> audio, std::unique_ptr<RecordStore> store)
+    : audio_(audio ? std::move(audio) : std::make_unique<SilentAudio>()),
+      store_(store ? std::move(store) : std::make_unique<MemoryRecordStore>()),
+      doc_(std::make_unique<CShogiDoc>()) {}
+
+CShogiApp::~CShogiApp() {
+  delete frame_;  // the view joins a thinking thread and stops the music
+}
+
+void CShogiApp::Start(bool show) {
+  // Before any window: a new game, the opening book, no move ready.
+  ResetGameState(*ps_.gs);
+  LoadBook(*ps_.book);
+  ps_.gs->moveReady.store(0);
+  SetApplicationFonts();
+  view_ = new CShogiView(ps_, *audio_, *store_, doc_.get());
+  frame_ = new CMainFrame(view_, doc_.get());
+  if (show) {
+    frame_->show();
+    InitialUpdate();
+  }
+}
+
+void CShogiApp::InitialUpdate() {
+  view_->OnInitialUpdate();
+}
+
+}  // namespace shogi::ui

@@ -1,0 +1,48 @@
+// The application object: owns the game (PlayState), the sound layer, the record store, the
+// document and the main window, and starts them in the order the program starts.
+#pragma once
+
+#include <memory>
+
+#include "shogi/ui/game_audio.h"
+#include "shogi/ui/play_state.h"
+#include "shogi/ui/record_store.h"
+
+namespace shogi::ui {
+
+class CMainFrame;
+class CShogiDoc;
+class CShogiView;
+
+class CShogiApp {
+ public:
+  // Null services get the silent sound layer and the in-memory record store.
+  explicit CShogiApp(std::unique_ptr<GameAudio> audio = nullptr,
+                     std::unique_ptr<RecordStore> store = nullptr);
+  ~CShogiApp();
+
+  // Resets the game, reads the opening book, creates the window; `show` shows it and runs
+  // the view's initial update (tests may start hidden and call InitialUpdate themselves).
+  void Start(bool show = true);
+  void InitialUpdate();
+
+  PlayState& State() { return ps_; }
+  CMainFrame* Frame() const { return frame_; }
+  CShogiView* View() const { return view_; }
+  CShogiDoc* Doc() const { return doc_.get(); }
+  GameAudio& Audio() { return *audio_; }
+  RecordStore& Store() { return *store_; }
+
+ private:
+  PlayState ps_;
+  std::unique_ptr<GameAudio> audio_;
+  std::unique_ptr<RecordStore> store_;
+  std::unique_ptr<CShogiDoc> doc_;
+  CMainFrame* frame_ = nullptr;  // owned here, deleted in the destructor
+  CShogiView* view_ = nullptr;   // child of the frame
+};
+
+// The fonts of the program: IPA Gothic for the window, named explicitly.
+void SetApplicationFonts();
+
+}  // namespace shogi::ui
