@@ -615,14 +615,7 @@ void CShogiView::OnNewGame() {
     audio_.StopMusic();
   }
   if (ps_.soundOn == 1) audio_.PlaySoundResource("IDSOUND_ONEGAI");
-  if (g.firstMover == 1) {
-    SetTurn(kPlayerToMove);
-    AnalyzePlayerMoves();
-  } else {
-    SetTurn(kComputerThinking);
-    StartComputer();
-    setCursor(art_.thinkingCursor);
-  }
+  BeginTurn(g.firstMover == 1);
 }
 
 void CShogiView::OnUndo() {
@@ -652,7 +645,11 @@ void CShogiView::OnContinue() {
     EndGame(MoveLimitMessage());
     return;
   }
-  if (PlayerToMoveAfter(gs().firstMover, gs().moveNumber)) {
+  BeginTurn(PlayerToMoveAfter(gs().firstMover, gs().moveNumber));
+}
+
+void CShogiView::BeginTurn(bool playerToMove) {
+  if (playerToMove) {
     SetTurn(kPlayerToMove);
     AnalyzePlayerMoves();
   } else {

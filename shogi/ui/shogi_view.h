@@ -116,6 +116,8 @@ class CShogiView : public QWidget {
   void DrawPanelTexts(bool withClocks);
   void DrawClocks();
   void AnalyzePlayerMoves();
+  // The player is to move (their moves analysed), or the computer starts thinking.
+  void BeginTurn(bool playerToMove);
   void StartComputer();
   void TryStartPendingComputer();
   void FinishComputerTurn();
