@@ -9,7 +9,6 @@
 
 #include "mixer_harness.h"
 #include "shogi/sound/mixer_audio.h"
-#include "shogi/sound/music.h"
 #include "shogi/sound/read_out.h"
 #include "smf_maker.h"
 
@@ -198,52 +197,48 @@ TEST_F(MixerTest, AMissingOrBrokenFileIsSilentAndSaysNothing) {
   EXPECT_EQ(err, "");
 }
 
-// The music rules on the real output, with short pieces in place of the game's files.
-TEST_F(MixerTest, BackgroundMusicOnTheMixer) {
-  class Logged : public MusicDevice {
-   public:
-    Logged(MixerAudio& a, Clock::time_point& s) : audio(a), start(s) {}
-    // Records each piece with the times it was asked for and started playing (after
-    // loading it).
-    bool OpenMusic(const std::string& path) override {
-      const double asked = SecondsSince(start);
-      const bool opened = audio.OpenMusic(path);
-      opens.emplace_back(fs::path(path).filename().string(), SecondsSince(start));
-      askedAt.push_back(asked);
-      return opened;
-    }
-    void CloseMusic() override { audio.CloseMusic(); }
-    MixerAudio& audio;
-    Clock::time_point& start;
-    std::vector<std::pair<std::string, double>> opens;
-    std::vector<double> askedAt;
-  } device(audio, start);
+// A piece reopened at every end, as the game's view does it, repeats without an audible gap;
+// closing the music switches to another track at once, and a close with no track left stops it.
+TEST_F(MixerTest, TracksRepeatWithoutAGap) {
   WriteSmf((dir / "BGM00.mid").string(), MakeSmf(2, 120));  // 1.0 s
   WriteSmf((dir / "BGM01.mid").string(), MakeSmf(1, 120));  // 0.5 s
   WriteSmf((dir / "BGM02.mid").string(), MakeSmf(4, 120));  // 2.0 s
-  BackgroundMusic music(device, dir.string());
-  onEnd = [&] { music.OnPieceEnded(); };
-
+  int track = 1;
+  std::vector<std::pair<std::string, double>> opens;  // piece, time it started playing
+  std::vector<double> askedAt;                        // time it was asked for
   start = Clock::now();
-  music.StartOpening();
-  ASSERT_TRUE(loop.RunUntil([&] { return device.opens.size() >= 3; }, 4.0));
-  EXPECT_EQ(device.opens[0].first, "BGM00.mid");
-  EXPECT_EQ(device.opens[1].first, "BGM01.mid");
-  EXPECT_EQ(device.opens[2].first, "BGM01.mid");
-  // Each track is asked for when the piece before it has played for its length, and starts
-  // less than half a second after that piece's end.
-  EXPECT_NEAR(device.askedAt[1] - device.opens[0].second, 1.0, 0.2);
-  EXPECT_NEAR(device.askedAt[2] - device.opens[1].second, 0.5, 0.2);
-  EXPECT_LT(device.opens[1].second - device.opens[0].second, 1.0 + 0.5);
-  EXPECT_LT(device.opens[2].second - device.opens[1].second, 0.5 + 0.5);
+  auto open = [&](const std::string& name) {
+    askedAt.push_back(SecondsSince(start));
+    ASSERT_TRUE(audio.OpenMusic((dir / name).string()));
+    opens.emplace_back(name, SecondsSince(start));
+  };
+  onEnd = [&] {
+    audio.CloseMusic();
+    if (track > 0) open("BGM0" + std::to_string(track) + ".mid");
+  };
 
-  const double newGame = SecondsSince(start);
-  music.NewGame(1);
-  ASSERT_TRUE(loop.RunUntil([&] { return device.opens.back().first == "BGM02.mid"; }, 1.0));
-  EXPECT_LT(device.askedAt.back() - newGame, 0.2);
-  EXPECT_LT(device.opens.back().second - newGame, 0.5);
-  music.Shutdown();
-  loop.RunFor(0.2);
+  open("BGM00.mid");
+  ASSERT_TRUE(loop.RunUntil([&] { return opens.size() >= 3; }, 4.0));
+  EXPECT_EQ(opens[1].first, "BGM01.mid");
+  EXPECT_EQ(opens[2].first, "BGM01.mid");
+  // Each piece is asked for when the one before it has played for its length, and starts
+  // less than half a second after that piece's end.
+  EXPECT_NEAR(askedAt[1] - opens[0].second, 1.0, 0.2);
+  EXPECT_NEAR(askedAt[2] - opens[1].second, 0.5, 0.2);
+  EXPECT_LT(opens[1].second - opens[0].second, 1.0 + 0.5);
+  EXPECT_LT(opens[2].second - opens[1].second, 0.5 + 0.5);
+
+  // Another track: set it and close; the notification of the close opens it.
+  const double switched = SecondsSince(start);
+  track = 2;
+  audio.CloseMusic();
+  ASSERT_TRUE(loop.RunUntil([&] { return opens.back().first == "BGM02.mid"; }, 1.0));
+  EXPECT_LT(opens.back().second - switched, 0.5);
+
+  // No track left: the close ends the music for good.
+  track = 0;
+  audio.CloseMusic();
+  loop.RunFor(0.3);
   EXPECT_FALSE(audio.MusicPlaying());
 }
 
