@@ -16,6 +16,7 @@
 #include "shogi/records/cp932.h"
 #include "shogi/records/record_file.h"
 #include "shogi/rules/analyze.h"
+#include "tests/rules/test_util.h"
 
 namespace shogi::records {
 namespace {
@@ -40,16 +41,7 @@ std::string Cp932(const std::string& utf8) {
   return b.value_or("");
 }
 
-// Commits a move after checking that the rules allow it.
-void Play(GameState& gs, MoveRec m) {
-  const int side = SideToMove(gs);
-  AnalyzeMoves(gs, gs.Current(), side, 0);
-  bool legal = false;
-  for (int i = 0; i < gs.moveListCount; ++i)
-    legal = legal || (gs.moveList[i].illegal == 0 && gs.moveList[i].move == m);
-  ASSERT_TRUE(legal) << "move " << gs.moveNumber + 1;
-  ASSERT_TRUE(CommitMove(gs, m, side));
-}
+using testing_util::Play;
 
 // 7g7f 3c3d 8h2b+ 3a2b 7f7e 3d3e B*5e, the person moving first.
 std::unique_ptr<GameState> PersonFirstGame() {

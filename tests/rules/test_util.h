@@ -51,4 +51,15 @@ inline std::vector<std::string> LegalUsi(const GameState& gs, int firstMover = 1
   return out;
 }
 
+// Commits the move of the side to move after checking that the rules allow it.
+inline void Play(GameState& gs, MoveRec m) {
+  const int side = SideToMove(gs);
+  AnalyzeMoves(gs, gs.Current(), side, 0);
+  bool legal = false;
+  for (int i = 0; i < gs.moveListCount; ++i)
+    legal = legal || (gs.moveList[i].illegal == 0 && gs.moveList[i].move == m);
+  ASSERT_TRUE(legal) << "move " << gs.moveNumber + 1;
+  ASSERT_TRUE(CommitMove(gs, m, side));
+}
+
 }  // namespace shogi::testing_util

@@ -10,6 +10,7 @@
 
 #include "shogi/rules/analyze.h"
 #include "shogi/sound/read_out.h"
+#include "tests/rules/test_util.h"
 
 namespace shogi::sound {
 namespace {
@@ -29,15 +30,7 @@ std::unique_ptr<GameState> NewGame(int firstMover) {
   return gs;
 }
 
-void Play(GameState& gs, MoveRec m) {
-  const int side = SideToMove(gs);
-  AnalyzeMoves(gs, gs.Current(), side, 0);
-  bool legal = false;
-  for (int i = 0; i < gs.moveListCount; ++i)
-    legal = legal || (gs.moveList[i].illegal == 0 && gs.moveList[i].move == m);
-  ASSERT_TRUE(legal) << "move " << gs.moveNumber + 1;
-  ASSERT_TRUE(CommitMove(gs, m, side));
-}
+using testing_util::Play;
 
 TEST(ClipNamesTest, AllHundredAndFiveExistAsFiles) {
   const auto& names = AllClipNames();
