@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "shogi/engine/bench.h"
+#include "shogi/engine/book_file.h"
 #include "shogi/engine/evaluate.h"
 #include "shogi/engine/think.h"
 #include "shogi/rules/analyze.h"
@@ -91,7 +92,7 @@ bool UsiEngine::Handle(const std::string& line) {
   if (cmd == "usi") {
     CmdUsi();
   } else if (cmd == "isready") {
-    book_->path = options_.bookFile;
+    book_->path = FindBookFile(options_.bookFile);
     out_.flush();
     LoadBook(*book_);
     std::fflush(stdout);
@@ -280,7 +281,7 @@ void UsiEngine::CmdGo() {
   gs.bookChoice = options_.book ? 0 : 1;
   gs.useRandom = options_.useRandom ? 1 : 0;
   gs.fixedClock = options_.fixedClock;
-  book_->path = options_.bookFile;
+  book_->path = FindBookFile(options_.bookFile);
   CatchUp();
   auto report = [&] {
     out_ << "info string phase " << gs.gamePhase << " opening " << gs.openingType << " result "

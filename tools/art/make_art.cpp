@@ -1,6 +1,9 @@
 // Draws every picture the game program shows and writes them as PNG files, at the normal
 // size and at twice the size for high-density screens ("name@2x.png"). Transparency is kept
 // in the alpha channel. Usage: shogi-art <output directory>
+// With --icons it draws the program's icon instead, the king's piece of the board, into a
+// hicolor icon tree: <dir>/<n>x<n>/apps/shogi.png for the usual sizes and
+// <dir>/scalable/apps/shogi.svg.
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
@@ -9,10 +12,12 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QRandomGenerator>
+#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <string_view>
 
 namespace {
 
@@ -235,12 +240,111 @@ void ThinkingCursor(QPainter& p) {
   p.drawLine(QPointF(5, 30), QPointF(27, 30));
 }
 
+// The icon: the king's piece centred on a transparent square of kIconUnits units.
+constexpr double kIconUnits = 40;
+constexpr int kIconKind = 15;
+
+bool SaveIconPng(const QString& dir, int size) {
+  QImage img(size, size, QImage::Format_ARGB32);
+  img.fill(Qt::transparent);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  p.setRenderHint(QPainter::TextAntialiasing, true);
+  p.scale(size / kIconUnits, size / kIconUnits);
+  p.translate((kIconUnits - kPieceW) / 2, (kIconUnits - kPieceH) / 2);
+  Piece(p, kIconKind, 1);
+  p.end();
+  const QString sub = QString("%1/%2x%2/apps").arg(dir).arg(size);
+  QDir().mkpath(sub);
+  if (!img.save(sub + "/shogi.png")) {
+    std::fprintf(stderr, "cannot write %s/shogi.png\n", qPrintable(sub));
+    return false;
+  }
+  return true;
+}
+
+QString SvgPath(const QPainterPath& path) {
+  QString d;
+  auto num = [](double v) { return QString::number(v, 'f', 2); };
+  for (int i = 0; i < path.elementCount(); ++i) {
+    const QPainterPath::Element e = path.elementAt(i);
+    if (e.isMoveTo()) {
+      d += "M" + num(e.x) + " " + num(e.y);
+    } else if (e.isLineTo()) {
+      d += "L" + num(e.x) + " " + num(e.y);
+    } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
+      const QPainterPath::Element c2 = path.elementAt(i + 1), end = path.elementAt(i + 2);
+      d += "C" + num(e.x) + " " + num(e.y) + " " + num(c2.x) + " " + num(c2.y) + " " + num(end.x) +
+           " " + num(end.y);
+      i += 2;
+    }
+  }
+  return d + "Z";
+}
+
+// The same piece as a vector drawing: outline and the glyph's own curves, so that the file
+// needs no font where it is shown.
+bool SaveIconSvg(const QString& dir) {
+  const QPolygonF outline = Outline(kIconKind);
+  QPainterPath face;
+  face.addPolygon(outline);
+  const QRectF box = outline.boundingRect();
+  QFont font("IPAMincho");
+  font.setPixelSize(21);
+  QPainterPath glyph;
+  glyph.addText(0, 0, font, Name(kIconKind, 1));
+  const QRectF g = glyph.boundingRect();
+  const QPointF centre(box.center().x(), box.center().y() + 1.5);
+  glyph.translate(centre - g.center());
+  const double shift_x = (kIconUnits - kPieceW) / 2, shift_y = (kIconUnits - kPieceH) / 2;
+  const QString svg =
+      QString(
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+          "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
+          "viewBox=\"0 0 %1 %1\">\n"
+          "  <defs>\n"
+          "    <linearGradient id=\"face\" gradientUnits=\"userSpaceOnUse\" x1=\"0\" y1=\"0\" "
+          "x2=\"%2\" y2=\"%3\">\n"
+          "      <stop offset=\"0\" stop-color=\"%4\"/>\n"
+          "      <stop offset=\"1\" stop-color=\"%5\"/>\n"
+          "    </linearGradient>\n"
+          "  </defs>\n"
+          "  <g transform=\"translate(%6 %7)\">\n"
+          "    <path d=\"%8\" fill=\"url(#face)\" stroke=\"%9\" stroke-width=\"1.2\"/>\n"
+          "    <path d=\"%10\" fill=\"%11\"/>\n"
+          "  </g>\n"
+          "</svg>\n")
+          .arg(kIconUnits)
+          .arg(kPieceW)
+          .arg(kPieceH)
+          .arg(kPieceFace.lighter(108).name(), kPieceFace.darker(108).name())
+          .arg(shift_x)
+          .arg(shift_y)
+          .arg(SvgPath(face), kPieceEdge.name(), SvgPath(glyph), kInk.name());
+  const QString sub = dir + "/scalable/apps";
+  QDir().mkpath(sub);
+  QSaveFile file(sub + "/shogi.svg");
+  if (!file.open(QIODevice::WriteOnly) || file.write(svg.toUtf8()) < 0 || !file.commit()) {
+    std::fprintf(stderr, "cannot write %s/shogi.svg\n", qPrintable(sub));
+    return false;
+  }
+  return true;
+}
+
+bool SaveIcons(const QString& dir) {
+  bool ok = true;
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) ok = ok && SaveIconPng(dir, size);
+  return ok && SaveIconSvg(dir);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
+  if (argc == 3 && std::string_view(argv[1]) == "--icons")
+    return SaveIcons(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
   if (argc != 2) {
-    std::fprintf(stderr, "usage: shogi-art <output directory>\n");
+    std::fprintf(stderr, "usage: shogi-art [--icons] <output directory>\n");
     return 2;
   }
   const QString dir = QString::fromLocal8Bit(argv[1]);

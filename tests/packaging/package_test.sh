@@ -1,0 +1,210 @@
+#!/usr/bin/env bash
+# package_test.sh <build dir> <1 when shogi-record is built> <reason to skip, or empty>
+#
+# Builds the Debian package with cpack and checks it: its file list against the layout for
+# games, the menu entry and the AppStream data, lintian. Then it unpacks the package into a
+# scratch folder and runs it from there: the `shogi` command with a scratch HOME (whose path has
+# spaces) under Xvfb until the game window appears, closes the game without saving, and checks
+# the player's folder, the movie, and that the game read the book and music through the links;
+# the links are brought up to date on a later start without touching the records, and a folder
+# that cannot be made is reported. Last, the unpacked shogi-engine is started from another
+# folder and must read the installed book.
+set -euo pipefail
+build="$1"
+with_record="$2"
+skip_reason="${3:-}"
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+[ -z "$skip_reason" ] || skip "$skip_reason"
+for tool in dpkg-deb cpack; do
+  command -v "$tool" > /dev/null || skip "$tool is not installed"
+done
+
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# -- The package and its file list.
+cpack --config "$build/CPackConfig.cmake" -B "$work/out" > "$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; fail "cpack could not build the package"; }
+debs=("$work"/out/shogi_*.deb)
+[ "${#debs[@]}" -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one shogi_*.deb, got: ${debs[*]}"
+deb="${debs[0]}"
+echo "built $(basename "$deb"), $(stat -c %s "$deb") bytes"
+
+commands=(shogi shogi-engine)
+[ "$with_record" = 1 ] && commands+=(shogi-record)
+{
+  for c in "${commands[@]}"; do
+    echo "./usr/games/$c"
+    echo "./usr/share/man/man6/$c.6.gz"
+  done
+  for f in launcher shogi; do echo "./usr/lib/games/shogi/$f"; done
+  for f in START.TXT Q.AVI BGM00.mid BGM01.mid BGM02.mid BGM03.mid BGM04.mid joseki.dat; do
+    echo "./usr/share/games/shogi/$f"
+  done
+  echo ./usr/share/doc/shogi/copyright
+  echo ./usr/share/doc/shogi/changelog.gz
+  echo ./usr/share/applications/org.example.shogi.desktop
+  echo ./usr/share/metainfo/org.example.shogi.metainfo.xml
+  for s in 16 22 24 32 48 64 128 256; do echo "./usr/share/icons/hicolor/${s}x$s/apps/shogi.png"; done
+  echo ./usr/share/icons/hicolor/scalable/apps/shogi.svg
+} | sort > "$work/expected"
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort > "$work/actual"
+diff -u "$work/expected" "$work/actual" || fail "the package's files differ from the layout"
+dpkg-deb -c "$deb" | awk '$2 != "root/root" {print; bad=1} END {exit bad}' ||
+  fail "files not owned by root"
+
+fields="$(dpkg-deb -f "$deb" Depends Recommends Section)"
+echo "$fields"
+for want in 'Depends:.*libqt6widgets6' 'Depends:.*libsdl2-mixer' 'Depends:.*libavcodec' \
+    'Depends:.*fonts-ipafont-mincho' 'Recommends:.*timgm6mb-soundfont' \
+    'Recommends:.*qt6-translations-l10n' 'Section: games'; do
+  grep -q "$want" <<< "$fields" || fail "the control fields lack $want"
+done
+
+x="$work/unpacked"
+dpkg-deb -x "$deb" "$x"
+if command -v desktop-file-validate > /dev/null; then
+  desktop-file-validate "$x/usr/share/applications/org.example.shogi.desktop" ||
+    fail "desktop-file-validate refuses the menu entry"
+  grep -qx 'Categories=Game;BoardGame;' "$x/usr/share/applications/org.example.shogi.desktop" ||
+    fail "the menu entry is not in Game;BoardGame;"
+else
+  echo "desktop-file-validate is not installed: menu entry not validated"
+fi
+if command -v appstreamcli > /dev/null; then
+  appstreamcli validate --no-net "$x/usr/share/metainfo/org.example.shogi.metainfo.xml" ||
+    fail "appstreamcli refuses the metainfo"
+else
+  echo "appstreamcli is not installed: metainfo not validated"
+fi
+for s in 16 32 256; do
+  size="$(file -b "$x/usr/share/icons/hicolor/${s}x$s/apps/shogi.png")"
+  grep -q "$s x $s" <<< "$size" || fail "the ${s}px icon is $size"
+done
+if command -v lintian > /dev/null; then
+  lintian --allow-root --no-tag-display-limit "$deb" > "$work/lintian" 2>&1 || true
+  cat "$work/lintian"
+  ! grep -q '^E:' "$work/lintian" || fail "lintian reports errors"
+else
+  echo "lintian is not installed: package not linted"
+fi
+
+# -- The engine, started by a GUI from some other folder, reads the installed book.
+mkdir "$work/elsewhere"
+(cd "$work/elsewhere" &&
+  printf 'usi\nisready\nquit\n' |
+  strace -f -qq -e trace=openat -o "$work/engine.trace" "$x/usr/games/shogi-engine") \
+  > "$work/engine.out"
+grep -q '^readyok' "$work/engine.out" || fail "shogi-engine did not answer isready"
+! grep -q 'cannot open file' "$work/engine.out" || fail "shogi-engine cannot open its book"
+grep -qF "\"$x/usr/share/games/shogi/joseki.dat\", O_RDONLY) = " "$work/engine.trace" ||
+  fail "shogi-engine did not read $x/usr/share/games/shogi/joseki.dat"
+echo "shogi-engine read the installed book from another folder"
+
+# -- The shogi command: a fresh player folder, the movie, then the game.
+home="$work/home with spaces"
+folder="$home/.local/share/shogi"
+mkdir -p "$home" "$work/runtime"
+chmod 700 "$work/runtime"
+if ! command -v xvfb-run > /dev/null || ! command -v xdotool > /dev/null ||
+  ! command -v strace > /dev/null; then
+  fail "xvfb-run, xdotool and strace are needed to run the game"
+fi
+cat > "$work/play.sh" << 'SCRIPT'
+#!/usr/bin/env bash
+# Runs in Xvfb: starts the shogi command, waits for the game window, closes the game.
+set -u
+x="$1" home="$2" work="$3"
+start=$(date +%s%N)
+env -u XDG_DATA_HOME HOME="$home" XDG_RUNTIME_DIR="$work/runtime" SDL_AUDIODRIVER=dummy \
+  QT_QPA_PLATFORM=xcb strace -f -qq -e trace=openat,execve -o "$work/game.trace" \
+  "$x/usr/games/shogi" > "$work/game.out" 2>&1 &
+tracer=$!
+window=""
+for _ in $(seq 600); do
+  window="$(xdotool search --name ' - Shogi$' 2> /dev/null | head -1)"
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "no game window"; kill "$tracer"; exit 1; }
+echo "window after $(( ($(date +%s%N) - start) / 1000000 )) ms" > "$work/window.txt"
+sleep 2
+# The game menu, then its last item (終了), from the keyboard.
+xdotool windowfocus --sync "$window"
+xdotool key alt+g
+sleep 0.5
+xdotool key x
+for _ in $(seq 100); do
+  kill -0 "$tracer" 2> /dev/null || break
+  sleep 0.1
+done
+if kill -0 "$tracer" 2> /dev/null; then
+  echo "the game did not close"
+  kill "$tracer"
+  exit 1
+fi
+wait "$tracer"
+SCRIPT
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/play.sh" "$x" "$home" "$work" ||
+  { cat "$work/game.out"; fail "the game did not start and close under Xvfb"; }
+cat "$work/window.txt"
+ms="$(sed 's/[^0-9]//g' "$work/window.txt")"
+# The five-second movie plays before the launcher hands over; a movie that cannot be shown
+# leaves the launcher waiting behind its error box, and no game window ever comes.
+[ "$ms" -ge 4500 ] || fail "the game window came after $ms ms, before the movie's end"
+! grep -q 'ストリーム\|エラー' "$work/game.out" || { cat "$work/game.out"; fail "the launcher reported an error"; }
+grep -qE 'openat\(AT_FDCWD, "(\./)?Q\.AVI", O_RDONLY[^)]*\) = [0-9]' "$work/game.trace" ||
+  fail "the launcher did not open Q.AVI in the player's folder"
+
+[ -d "$folder" ] || fail "the player's folder $folder was not made"
+for name in START.TXT Q.AVI BGM00.mid BGM01.mid BGM02.mid BGM03.mid BGM04.mid joseki.dat; do
+  [ -L "$folder/$name" ] && [ "$(readlink "$folder/$name")" = "$x/usr/share/games/shogi/$name" ] ||
+    fail "$folder/$name is not a link to the installed file"
+done
+[ "$(readlink "$folder/shogi")" = "$x/usr/lib/games/shogi/shogi" ] ||
+  fail "$folder/shogi is not a link to the game program"
+[ -f "$folder/check.dat" ] && [ ! -L "$folder/check.dat" ] || fail "check.dat was not written"
+! ls "$folder"/kifu0?.dat > /dev/null 2>&1 || fail "a record was written though nothing was saved"
+# The game ran from the player's folder and read the book and the music there, through the links.
+grep -qF "execve(\"./shogi\"" "$work/game.trace" || grep -qF "execve(\"$folder/shogi\"" \
+  "$work/game.trace" || fail "the launcher did not start ./shogi in the player's folder"
+grep -qE "openat\(AT_FDCWD, \"(\./)?joseki\.dat\", O_RDONLY[^)]*\) = [0-9]" "$work/game.trace" ||
+  grep -qF "\"$folder/joseki.dat\", O_RDONLY" "$work/game.trace" ||
+  fail "the game did not read joseki.dat in the player's folder"
+grep -qE "\"$folder/BGM00\.mid\", O_RDONLY[^)]*\) = [0-9]" "$work/game.trace" ||
+  grep -qE "\"(\./)?BGM00\.mid\", O_RDONLY[^)]*\) = [0-9]" "$work/game.trace" ||
+  fail "the game did not read BGM00.mid in the player's folder"
+echo "the game started from $folder, read the book and music there and closed"
+
+# -- A later start brings the links up to date and leaves the player's files alone. Without a
+# display the launcher ends at once, after the wrapper has done its work.
+printf 'my record' > "$folder/kifu01.dat"
+printf 'probe' > "$folder/check.dat"
+ln -s "$x/usr/share/games/shogi/BGM09.mid" "$folder/BGM09.mid"     # no longer installed
+ln -sfn "/old/usr/share/games/shogi/joseki.dat" "$folder/joseki.dat" # an earlier install
+ln -s /etc/hostname "$folder/notes"                                 # the player's own
+rm "$folder/Q.AVI"                                                  # lost
+env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_DATA_HOME HOME="$home" XDG_RUNTIME_DIR="$work/runtime" \
+  SDL_AUDIODRIVER=dummy "$x/usr/games/shogi" > "$work/again.out" 2>&1 || true
+[ "$(cat "$folder/kifu01.dat")" = 'my record' ] || fail "kifu01.dat was changed"
+[ "$(cat "$folder/check.dat")" = 'probe' ] || fail "check.dat was changed"
+[ ! -e "$folder/BGM09.mid" ] && [ ! -L "$folder/BGM09.mid" ] || fail "the stale link stayed"
+[ "$(readlink "$folder/joseki.dat")" = "$x/usr/share/games/shogi/joseki.dat" ] ||
+  fail "the link of an earlier install was not renewed"
+[ "$(readlink "$folder/Q.AVI")" = "$x/usr/share/games/shogi/Q.AVI" ] || fail "Q.AVI not relinked"
+[ "$(readlink "$folder/notes")" = /etc/hostname ] || fail "the player's own link was removed"
+
+# -- A folder that cannot be made is reported clearly.
+touch "$work/a-file"
+rc=0
+XDG_DATA_HOME="$work/a-file/data" "$x/usr/games/shogi" > "$work/fail.out" 2>&1 || rc=$?
+[ "$rc" -eq 1 ] && grep -q "cannot make the game folder \"$work/a-file/data/shogi\"" \
+  "$work/fail.out" || { cat "$work/fail.out"; fail "no clear failure for a folder that cannot be made"; }
+echo "package test passed"
