@@ -64,7 +64,7 @@ wanted() {  # wanted <name>: whether the installed files provide <name>
 }
 
 for file in "$data"/*; do
-  [ -f "$file" ] && link "$(basename -- "$file")" "$file"
+  [ -f "$file" ] && link "${file##*/}" "$file"
 done
 link shogi "$lib/shogi"
 
@@ -72,7 +72,7 @@ link shogi "$lib/shogi"
 # longer lead anywhere or whose name this install does not provide. Other links stay.
 for here in "$folder"/* "$folder"/.[!.]*; do
   [ -L "$here" ] || continue
-  name=$(basename -- "$here")
+  name=${here##*/}
   players "$name" && continue
   case "$(readlink -- "$here")" in
     */games/shogi/*) ;;

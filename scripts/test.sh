@@ -10,13 +10,13 @@ jobs="$(nproc)"
 
 echo "== optimised build"
 bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release
-# The build regenerates the opening book from its source; the committed file must match.
-if git rev-parse --git-dir > /dev/null 2>&1; then
-  git diff --exit-code --stat -- data/joseki.dat || {
-    echo "data/joseki.dat is out of date with data/book: commit the regenerated file" >&2
-    exit 1
-  }
-fi
+# The build makes the opening book from its source in the build tree; the committed copy must
+# be the same file.
+cmp -s build/release/data/joseki.dat data/joseki.dat || {
+  echo "data/joseki.dat is out of date with data/book: copy build/release/data/joseki.dat" \
+    "over it and commit it" >&2
+  exit 1
+}
 ctest --test-dir build/release --output-on-failure -j"$jobs" --timeout 1200
 
 echo "== thread sanitizer build (the thinking thread)"

@@ -25,7 +25,7 @@ work="$(mktemp -d)"
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null || true; done
-  rm -rf "$work"
+  if [ -n "${PACKAGE_TEST_KEEP:-}" ]; then echo "scratch folder kept: $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
 
@@ -50,6 +50,7 @@ commands=(shogi shogi-engine)
   done
   echo ./usr/share/doc/shogi/copyright
   echo ./usr/share/doc/shogi/changelog.gz
+  echo ./usr/share/lintian/overrides/shogi
   echo ./usr/share/applications/org.example.shogi.desktop
   echo ./usr/share/metainfo/org.example.shogi.metainfo.xml
   for s in 16 22 24 32 48 64 128 256; do echo "./usr/share/icons/hicolor/${s}x$s/apps/shogi.png"; done
@@ -89,7 +90,7 @@ for s in 16 32 256; do
   grep -q "$s x $s" <<< "$size" || fail "the ${s}px icon is $size"
 done
 if command -v lintian > /dev/null; then
-  lintian --allow-root --no-tag-display-limit "$deb" > "$work/lintian" 2>&1 || true
+  lintian --allow-root --tag-display-limit 0 "$deb" > "$work/lintian" 2>&1 || true
   cat "$work/lintian"
   ! grep -q '^E:' "$work/lintian" || fail "lintian reports errors"
 else
@@ -100,7 +101,7 @@ fi
 mkdir "$work/elsewhere"
 (cd "$work/elsewhere" &&
   printf 'usi\nisready\nquit\n' |
-  strace -f -qq -e trace=openat -o "$work/engine.trace" "$x/usr/games/shogi-engine") \
+  strace -f -qq -s 512 -e trace=openat -o "$work/engine.trace" "$x/usr/games/shogi-engine") \
   > "$work/engine.out"
 grep -q '^readyok' "$work/engine.out" || fail "shogi-engine did not answer isready"
 ! grep -q 'cannot open file' "$work/engine.out" || fail "shogi-engine cannot open its book"
@@ -111,7 +112,7 @@ echo "shogi-engine read the installed book from another folder"
 # -- The shogi command: a fresh player folder, the movie, then the game.
 home="$work/home with spaces"
 folder="$home/.local/share/shogi"
-mkdir -p "$home" "$work/runtime"
+mkdir -p "$home" "$work/runtime" "$work/trace"
 chmod 700 "$work/runtime"
 if ! command -v xvfb-run > /dev/null || ! command -v xdotool > /dev/null ||
   ! command -v strace > /dev/null; then
@@ -124,7 +125,7 @@ set -u
 x="$1" home="$2" work="$3"
 start=$(date +%s%N)
 env -u XDG_DATA_HOME HOME="$home" XDG_RUNTIME_DIR="$work/runtime" SDL_AUDIODRIVER=dummy \
-  QT_QPA_PLATFORM=xcb strace -f -qq -e trace=openat,execve -o "$work/game.trace" \
+  QT_QPA_PLATFORM=xcb strace -ff -q -s 512 -e trace=openat,execve -o "$work/trace/game" \
   "$x/usr/games/shogi" > "$work/game.out" 2>&1 &
 tracer=$!
 window=""
@@ -160,8 +161,13 @@ ms="$(sed 's/[^0-9]//g' "$work/window.txt")"
 # leaves the launcher waiting behind its error box, and no game window ever comes.
 [ "$ms" -ge 4500 ] || fail "the game window came after $ms ms, before the movie's end"
 ! grep -q 'ストリーム\|エラー' "$work/game.out" || { cat "$work/game.out"; fail "the launcher reported an error"; }
-grep -qE 'openat\(AT_FDCWD, "(\./)?Q\.AVI", O_RDONLY[^)]*\) = [0-9]' "$work/game.trace" ||
-  fail "the launcher did not open Q.AVI in the player's folder"
+# One trace file per process, so that no call is split across lines.
+opened() {  # opened <name>: whether <name> of the player's folder was opened for reading
+  grep -qhE "^openat\(AT_FDCWD, \"(\./|$folder_re/)?$1\", O_RDONLY[^)]*\) = [0-9]" \
+    "$work"/trace/game.*
+}
+folder_re="$(printf '%s' "$folder" | sed 's/[][\.*^$(){}+?|/]/\\&/g')"
+opened 'Q\.AVI' || fail "the launcher did not open Q.AVI in the player's folder"
 
 [ -d "$folder" ] || fail "the player's folder $folder was not made"
 for name in START.TXT Q.AVI BGM00.mid BGM01.mid BGM02.mid BGM03.mid BGM04.mid joseki.dat; do
@@ -173,14 +179,12 @@ done
 [ -f "$folder/check.dat" ] && [ ! -L "$folder/check.dat" ] || fail "check.dat was not written"
 ! ls "$folder"/kifu0?.dat > /dev/null 2>&1 || fail "a record was written though nothing was saved"
 # The game ran from the player's folder and read the book and the music there, through the links.
-grep -qF "execve(\"./shogi\"" "$work/game.trace" || grep -qF "execve(\"$folder/shogi\"" \
-  "$work/game.trace" || fail "the launcher did not start ./shogi in the player's folder"
-grep -qE "openat\(AT_FDCWD, \"(\./)?joseki\.dat\", O_RDONLY[^)]*\) = [0-9]" "$work/game.trace" ||
-  grep -qF "\"$folder/joseki.dat\", O_RDONLY" "$work/game.trace" ||
-  fail "the game did not read joseki.dat in the player's folder"
-grep -qE "\"$folder/BGM00\.mid\", O_RDONLY[^)]*\) = [0-9]" "$work/game.trace" ||
-  grep -qE "\"(\./)?BGM00\.mid\", O_RDONLY[^)]*\) = [0-9]" "$work/game.trace" ||
-  fail "the game did not read BGM00.mid in the player's folder"
+game_trace="$(grep -lE "^execve\(\"($folder_re/)?(\./)?shogi\", .*\) = 0" "$work"/trace/game.*)" ||
+  fail "the launcher did not start ./shogi in the player's folder"
+grep -q '^+++ exited with 0 +++' "$game_trace" ||
+  fail "the game did not end normally: $(tail -1 "$game_trace")"
+opened 'joseki\.dat' || fail "the game did not read joseki.dat in the player's folder"
+opened 'BGM00\.mid' || fail "the game did not read BGM00.mid in the player's folder"
 echo "the game started from $folder, read the book and music there and closed"
 
 # -- A later start brings the links up to date and leaves the player's files alone. Without a
