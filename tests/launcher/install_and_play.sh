@@ -14,7 +14,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 app="$work/app"
 cmake --install "$build" --component launcher --prefix "$app" >/dev/null
-for f in launcher START.TXT Q.AVI; do [ -f "$app/$f" ] || fail "$f not installed"; done
+for f in launcher START.TXT Q.AVI shogi joseki.dat BGM00.mid; do
+  [ -f "$app/$f" ] || fail "$f not installed"
+done
 [ -x "$app/launcher" ] || fail "launcher not executable"
 [ "$(od -An -c "$app/START.TXT" | tr -s ' ')" = " . / s h o g i \r \n" ] ||
   fail "START.TXT does not hold ./shogi CR LF"
