@@ -565,7 +565,9 @@ TEST_F(RecordFileTest, InterruptedSaveKeepsTheOldRecord) {
     const bool openFailed = b == B::kOpen || b == B::kReadOnly;
     EXPECT_EQ(out, openFailed ? "cannot open file\n" : "");
     EXPECT_FALSE(why.empty());
-    if (b == B::kHalfWritten) EXPECT_NE(why.find(std::strerror(ENOSPC)), std::string::npos) << why;
+    if (b == B::kHalfWritten) {
+      EXPECT_NE(why.find(std::strerror(ENOSPC)), std::string::npos) << why;
+    }
     EXPECT_EQ(ReadBytes(path), old);
     EXPECT_FALSE(fs::exists(TemporaryPathFor(path.string())));
     // And the old record still loads.
