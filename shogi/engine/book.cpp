@@ -192,10 +192,10 @@ std::FILE* OpenBookFile(const std::string& path, std::string* why) {
   if (fd < 0) return nullptr;
   struct stat info {};
   const bool stated = ::fstat(fd, &info) == 0;
-  const char* refused = !stated                         ? "cannot be examined"
-                        : !S_ISREG(info.st_mode)        ? "is not a regular file"
+  const char* refused = !stated                        ? "cannot be examined"
+                        : !S_ISREG(info.st_mode)       ? "is not a regular file"
                         : info.st_size > kMaxBookBytes ? "is far larger than any book"
-                                                        : nullptr;
+                                                       : nullptr;
   // Back to blocking reads for the regular file.
   if (!refused && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
     refused = "cannot be read";

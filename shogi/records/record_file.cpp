@@ -419,8 +419,7 @@ bool SaveRecord(const GameState& gs, const std::string& path, RecordFileSystem& 
 bool ProbeWritable(const std::string& path) {
   // No O_TRUNC: an existing file keeps its bytes. Nonblocking, so that a pipe of that name
   // fails at once instead of waiting for a reader.
-  const int fd =
-      ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
   if (fd < 0) return false;
   ::close(fd);
   return true;

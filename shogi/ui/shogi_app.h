@@ -39,8 +39,8 @@ class CShogiApp {
   std::unique_ptr<GameAudio> audio_;
   std::unique_ptr<RecordStore> store_;
   std::unique_ptr<CShogiDoc> doc_;
-  CMainFrame* frame_ = nullptr;  // owned here, deleted in the destructor
-  CShogiView* view_ = nullptr;   // child of the frame
+  CMainFrame* frame_ = nullptr;              // owned here, deleted in the destructor
+  CShogiView* view_ = nullptr;               // child of the frame
   std::unique_ptr<QTranslator> translator_;  // Qt's own texts in Japanese
 };
 

@@ -569,10 +569,10 @@ void CShogiView::EndGame(const QString& message) {
       if (slot == 0) break;
       std::string why;
       if (store_.Save(gs(), slot, &why)) break;
-      QMessageBox box(QMessageBox::Warning, QString::fromUtf8("Shogi"),
-                      QString::fromUtf8(records::kSaveFailedText.data(),
-                                        records::kSaveFailedText.size()),
-                      QMessageBox::Ok, this);
+      QMessageBox box(
+          QMessageBox::Warning, QString::fromUtf8("Shogi"),
+          QString::fromUtf8(records::kSaveFailedText.data(), records::kSaveFailedText.size()),
+          QMessageBox::Ok, this);
       box.setInformativeText(QString::fromStdString(why));
       ask_(box);
     }
@@ -698,8 +698,8 @@ void CShogiView::OnLoadRecord() {
   if (slot == 0) return;
   const int count = store_.Load(gs(), slot);
   if (count < 0) {
-    emit PromptPaneChanged(QString::fromUtf8(records::kLoadFailedText.data(),
-                                             records::kLoadFailedText.size()));
+    emit PromptPaneChanged(
+        QString::fromUtf8(records::kLoadFailedText.data(), records::kLoadFailedText.size()));
     return;
   }
   ps_.replayLastMove = std::clamp(count, 0, kMaxMoves);

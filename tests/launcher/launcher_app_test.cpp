@@ -3,9 +3,9 @@
 #include "launcher_app.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <string>
@@ -128,7 +128,9 @@ TEST_P(launcherAppBadMovie, ErrorBoxThenEmptyWindowUntilEscape) {
     const auto real = launcher_test::ReadBytes(LAUNCHER_MOVIE);
     WriteFile(dir_ / "Q.AVI", std::string(real.begin(), real.begin() + 2000));
   }
-  if (kind == "fifo") ASSERT_EQ(::mkfifo((dir_ / "Q.AVI").c_str(), 0600), 0);
+  if (kind == "fifo") {
+    ASSERT_EQ(::mkfifo((dir_ / "Q.AVI").c_str(), 0600), 0);
+  }
   Launcher app(Options());
   ASSERT_TRUE(app.Start());
   StepFor(app, 0.3);

@@ -34,9 +34,12 @@ TEST(launcherStartTxt, LinuxLineEndsAndTrailingBlanksEndTheCommand) {
     const char* bytes;
     const char* command;
   } cases[] = {
-      {"./shogi\n", "./shogi"},        {"./shogi \n", "./shogi"},
-      {"./shogi\t  \r\n", "./shogi"}, {"./shogi  ", "./shogi"},
-      {"a\nb\rc", "a"},               {"my game \nnext", "my game"},
+      {"./shogi\n", "./shogi"},
+      {"./shogi \n", "./shogi"},
+      {"./shogi\t  \r\n", "./shogi"},
+      {"./shogi  ", "./shogi"},
+      {"a\nb\rc", "a"},
+      {"my game \nnext", "my game"},
       {"   \n", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(CommandOf(c.bytes), c.command) << c.bytes;

@@ -7,9 +7,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QWindow>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include "ui_test_util.h"
 
@@ -227,7 +227,8 @@ void CommandsTest::helpPageComesFromResources() {
   // F1 opens it from the window; the menu shows the item's text alone.
   QVERIFY(t.frame->HelpAction()->shortcut().isEmpty());
   bool f1 = false;
-  for (QAction* a : t.frame->actions()) f1 = f1 || a->shortcuts().contains(QKeySequence(Qt::Key_F1));
+  for (QAction* a : t.frame->actions())
+    f1 = f1 || a->shortcuts().contains(QKeySequence(Qt::Key_F1));
   QVERIFY(f1);
 }
 
@@ -303,8 +304,8 @@ void CommandsTest::dialogsKeepTheirSizeAndBlankTitles() {
   const struct {
     QDialog* dialog;
     bool untitled;
-  } dialogs[] = {{&end, true},       {&promote, true}, {&notice, true}, {&settings, false},
-                 {&load, false},     {&newGame, false}, {&about, false}};
+  } dialogs[] = {{&end, true},   {&promote, true},  {&notice, true}, {&settings, false},
+                 {&load, false}, {&newGame, false}, {&about, false}};
   for (const auto& d : dialogs) {
     d.dialog->show();
     QCoreApplication::processEvents();

@@ -35,9 +35,9 @@ struct Script {
   bool settingsOk = true;
   int settings[5] = {1, 1, 0, 1, 1};  // sound, music, random, last move, read aloud
 
-  std::vector<QString> asked;     // class names of the dialogs, in order
-  std::vector<QString> messages;  // messages of the end-of-game and notice dialogs
-  std::vector<QString> boxes;     // "text|informative text" of message boxes
+  std::vector<QString> asked;         // class names of the dialogs, in order
+  std::vector<QString> messages;      // messages of the end-of-game and notice dialogs
+  std::vector<QString> boxes;         // "text|informative text" of message boxes
   bool clearSaveFailureOnBox = true;  // a message box mends the failing store
 };
 
