@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <system_error>
 
 #include "handover.h"
@@ -21,7 +22,10 @@ LauncherOptions LauncherOptions::Defaults() {
 Launcher::Launcher(LauncherOptions options) : options_(std::move(options)) {
   if (!options_.handOver) {
     options_.handOver = [dir = options_.dir](const std::string& command) {
-      StartCommand(command, dir);  // a failure is silent
+      // The screen stays silent; the terminal, if any, is told.
+      if (StartCommand(command, dir) == HandOver::kFailed)
+        std::fprintf(stderr, "launcher: cannot start the command of START.TXT: \"%s\"\n",
+                     command.c_str());
     };
   }
 }

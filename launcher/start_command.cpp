@@ -11,9 +11,13 @@ namespace launcher {
 
 std::string ParseStartCommand(std::span<const unsigned char> bytes) {
   const auto head = bytes.first(std::min(bytes.size(), kMaxCommandBytes));
-  const auto end = std::find_if(head.begin(), head.end(),
-                                [](unsigned char c) { return c == '\r' || c == '\0'; });
-  return std::string(head.begin(), end);
+  const auto end = std::find_if(head.begin(), head.end(), [](unsigned char c) {
+    return c == '\r' || c == '\n' || c == '\0';
+  });
+  std::string command(head.begin(), end);
+  // Editors leave blanks at the end of a line; no file name ends in one.
+  while (!command.empty() && (command.back() == ' ' || command.back() == '\t')) command.pop_back();
+  return command;
 }
 
 std::string ReadStartCommand(const std::filesystem::path& file) {

@@ -11,8 +11,9 @@ namespace launcher {
 // Bytes of the command file that are read; a longer command is cut there.
 inline constexpr std::size_t kMaxCommandBytes = 50;
 
-// The command held by the first bytes of the file: it ends at the first carriage return (or
-// zero byte) among the first 50 bytes, or after them.
+// The command held by the first bytes of the file: it ends at the first carriage return, line
+// feed or zero byte among the first 50 bytes, or after them; blanks and tabs at its end are
+// dropped.
 std::string ParseStartCommand(std::span<const unsigned char> bytes);
 
 // Reads the command file in binary mode; a missing or unreadable file gives an empty command.

@@ -199,6 +199,10 @@ std::unique_ptr<MovieSource> MovieSource::Open(const std::filesystem::path& file
     *error = MovieError::kNoDecoder;
     return nullptr;
   }
+  // Only a regular file (after links): opening a pipe or a device would wait for a writer or
+  // read without end.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) return nullptr;
   QuietFfmpeg();
 
   auto impl = std::make_unique<Impl>();

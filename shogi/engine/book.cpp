@@ -1,5 +1,10 @@
 #include "shogi/engine/book.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -178,10 +183,36 @@ bool Playable(const Position& pos, const MoveRec& m, int side) {
 
 }  // namespace
 
-bool LoadBook(OpeningBook& book) {
+namespace {
+
+// Opens the book for reading when it is a regular file (after links) of a book's size. A pipe
+// or a device would wait for a writer or never end; neither is opened for reading.
+std::FILE* OpenBookFile(const std::string& path, std::string* why) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  const bool stated = ::fstat(fd, &info) == 0;
+  const char* refused = !stated                        ? "cannot be examined"
+                        : !S_ISREG(info.st_mode)       ? "is not a regular file"
+                        : info.st_size > kMaxBookBytes ? "is far larger than any book"
+                                                       : nullptr;
+  // Back to blocking reads for the regular file.
+  if (!refused && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    refused = "cannot be read";
+  std::FILE* f = refused ? nullptr : ::fdopen(fd, "r");
+  if (f == nullptr) {
+    ::close(fd);
+    if (why && refused) *why = "book file " + path + " " + refused;
+  }
+  return f;
+}
+
+}  // namespace
+
+bool LoadBook(OpeningBook& book, std::string* why) {
   book.count = 0;
   for (BookEntry& e : book.entries) e = BookEntry{};
-  std::FILE* f = std::fopen(book.path.c_str(), "r");
+  std::FILE* f = OpenBookFile(book.path, why);
   if (f == nullptr) {
     std::fputs("cannot open file\n", stdout);
     std::fflush(stdout);

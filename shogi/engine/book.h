@@ -31,9 +31,14 @@ struct OpeningBook {
   int count = 0;
 };
 
-// Reads the book file named by book.path. When it cannot be opened, writes
-// "cannot open file\n" to standard output and leaves an empty book. Returns whether it opened.
-bool LoadBook(OpeningBook& book);
+// No book comes near this size; a larger file is refused.
+inline constexpr std::int64_t kMaxBookBytes = 4 << 20;
+
+// Reads the book file named by book.path. When it cannot be opened, or is no regular file
+// (a pipe, a device) or larger than kMaxBookBytes, writes "cannot open file\n" to standard
+// output and leaves an empty book; for a file refused that way `why` (when given) says why.
+// Never waits on a pipe. Returns whether it was read.
+bool LoadBook(OpeningBook& book, std::string* why = nullptr);
 
 // Writes the key of snapshot[index] (162 bytes and a zero) into out.
 void BuildBookKey(const GameState& gs, int index, char out[kBookKeyLength + 1]);

@@ -94,7 +94,11 @@ bool UsiEngine::Handle(const std::string& line) {
   } else if (cmd == "isready") {
     book_->path = FindBookFile(options_.bookFile);
     out_.flush();
-    LoadBook(*book_);
+    std::string why;
+    if (!LoadBook(*book_, &why) && !why.empty()) {
+      std::fflush(stdout);
+      Error(why);
+    }
     std::fflush(stdout);
     out_ << "readyok\n";
   } else if (cmd == "setoption") {

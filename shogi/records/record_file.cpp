@@ -1,11 +1,13 @@
 #include "shogi/records/record_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "shogi/records/cp932.h"
@@ -53,6 +55,12 @@ bool IsSpace(char c) {
 class Scanner {
  public:
   explicit Scanner(std::string_view in) : in_(in) {}
+
+  // True when nothing but white space is left.
+  bool AtEnd() {
+    SkipSpace();
+    return pos_ == in_.size();
+  }
 
   bool Match(std::string_view format, std::vector<std::string>& fields) {
     fields.clear();
@@ -144,41 +152,54 @@ std::string Format(const char* format, auto... args) {
 class PosixFileSystem final : public RecordFileSystem {
  public:
   ReadStatus ReadAll(const std::string& path, std::string& bytes) override {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a pipe at the slot's name would wait for a writer forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return errno == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+      ::close(fd);
+      errno = error;
+      return ReadStatus::kFailed;
+    }
     bytes.clear();
     char buffer[4096];
-    for (;;) {
+    while (bytes.size() <= kMaxRecordBytes) {
       const ssize_t n = ::read(fd, buffer, sizeof buffer);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) {
+        const int error = errno;
         ::close(fd);
+        errno = error;
         return ReadStatus::kFailed;
       }
       if (n == 0) break;
       bytes.append(buffer, static_cast<std::size_t>(n));
     }
+    if (bytes.size() > kMaxRecordBytes + 1) bytes.resize(kMaxRecordBytes + 1);
     ::close(fd);
     return ReadStatus::kOk;
   }
 
   WriteStatus WriteAll(const std::string& path, std::string_view bytes) override {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0644);
     if (fd < 0) return WriteStatus::kCannotOpen;
     std::size_t done = 0;
-    bool ok = true;
+    int error = 0;
     while (done < bytes.size()) {
       const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
-        ok = false;
+        error = n < 0 ? errno : ENOSPC;
         break;
       }
       done += static_cast<std::size_t>(n);
     }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    return ok ? WriteStatus::kOk : WriteStatus::kFailed;
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    errno = error;
+    return error == 0 ? WriteStatus::kOk : WriteStatus::kFailed;
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
@@ -186,6 +207,12 @@ class PosixFileSystem final : public RecordFileSystem {
   }
 
   void Remove(const std::string& path) override { ::unlink(path.c_str()); }
+
+  std::optional<unsigned> Mode(const std::string& path) override {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return static_cast<unsigned>(info.st_mode);
+  }
 };
 
 void SayCannotOpen() {
@@ -261,6 +288,7 @@ std::optional<RecordData> ParseRecord(std::string_view bytes, std::string* why) 
     return Bad(why, "no computer time");
   if (!in.Match("      man      %6d \n", f) || !ToInt(f[0], r.playerSeconds))
     return Bad(why, "no player time");
+  if (r.computerSeconds < 0 || r.playerSeconds < 0) return Bad(why, "negative time");
   int n = 0;
   if (!in.Match("手数；%3d \n\n", f) || !ToInt(f[0], n)) return Bad(why, "no move count");
   if (n < 0 || n > kMaxMoves) return Bad(why, "move count out of range");
@@ -271,6 +299,7 @@ std::optional<RecordData> ParseRecord(std::string_view bytes, std::string* why) 
     int d[5];  // to file, to rank, from file, from rank, promote
     int number = 0;
     if (!ToInt(f[0], number)) return Bad(why, line + "bad number");
+    if (number != i) return Bad(why, line + "numbered " + f[0]);
     for (int k = 0; k < 5; ++k)
       if (!ToInt(f[k + 1], d[k])) return Bad(why, line + "bad digit");
     const std::string name = NameOf(f[6]);
@@ -292,6 +321,8 @@ std::optional<RecordData> ParseRecord(std::string_view bytes, std::string* why) 
     m.promote = d[4];
     r.moves.push_back(m);
   }
+  // More move lines than the count says, or anything else after the last one.
+  if (!in.AtEnd()) return Bad(why, "more after move " + std::to_string(n));
   return r;
 }
 
@@ -331,24 +362,66 @@ std::string TemporaryPathFor(const std::string& path) {
   return path + ".tmp";
 }
 
-bool SaveRecord(const GameState& gs, const std::string& path, RecordFileSystem& fs) {
+namespace {
+
+bool SaveFailed(std::string* why, const char* what, int error) {
+  if (why) {
+    *why = what;
+    if (error != 0) *why += std::string("（") + std::strerror(error) + "）";
+  }
+  return false;
+}
+
+}  // namespace
+
+bool SaveRecord(const GameState& gs, const std::string& path, RecordFileSystem& fs,
+                std::string* why) {
   const auto bytes = FormatRecord(gs);
-  if (!bytes) return false;
+  if (!bytes) return SaveFailed(why, "この対局は棋譜にできません", 0);
+  // The player's own protection of a record: decided by the mode bits alone, as a program
+  // run by root could write anyway.
+  if (const auto mode = fs.Mode(path)) {
+    if (S_ISDIR(*mode)) {
+      SayCannotOpen();
+      return SaveFailed(why, "保存先がフォルダです", 0);
+    }
+    if ((*mode & 0222) == 0) {
+      SayCannotOpen();
+      return SaveFailed(why, "棋譜ファイルが書き込み禁止になっています", 0);
+    }
+  }
   const std::string temporary = TemporaryPathFor(path);
+  // What a broken save left at the temporary name goes first; a link there is removed, not
+  // followed, and the new file is created only where nothing is.
+  fs.Remove(temporary);
   switch (fs.WriteAll(temporary, *bytes)) {
     case RecordFileSystem::WriteStatus::kOk:
       break;
-    case RecordFileSystem::WriteStatus::kCannotOpen:
+    case RecordFileSystem::WriteStatus::kCannotOpen: {
+      const int error = errno;
       SayCannotOpen();
-      return false;
-    case RecordFileSystem::WriteStatus::kFailed:
+      return SaveFailed(why, "ファイルを作成できません", error);
+    }
+    case RecordFileSystem::WriteStatus::kFailed: {
+      const int error = errno;
       fs.Remove(temporary);
-      return false;
+      return SaveFailed(why, "書き込みに失敗しました", error);
+    }
   }
   if (!fs.Rename(temporary, path)) {
+    const int error = errno;
     fs.Remove(temporary);
-    return false;
+    return SaveFailed(why, "ファイルを置き換えられません", error);
   }
+  return true;
+}
+
+bool ProbeWritable(const std::string& path) {
+  // No O_TRUNC: an existing file keeps its bytes. Nonblocking, so that a pipe of that name
+  // fails at once instead of waiting for a reader.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
+  if (fd < 0) return false;
+  ::close(fd);
   return true;
 }
 
@@ -366,6 +439,10 @@ LoadResult LoadRecord(const std::string& path, GameState& gs, RecordFileSystem& 
       SayCannotOpen();
       result.status = LoadStatus::kCannotOpen;
       return result;
+  }
+  if (bytes.size() > kMaxRecordBytes) {
+    result.problem = "larger than any record";
+    return result;
   }
   const auto record = ParseRecord(bytes, &result.problem);
   if (!record) return result;

@@ -16,14 +16,18 @@
 // Files and ranks are shogi notation seen from sente (1..9); a drop has origin 0 0 and the
 // name of the dropped kind (歩 香 桂 銀 金 角 飛), a board move the name "・".
 //
-// Saving writes a temporary file beside the slot file and renames it into place, so a save
-// that breaks off leaves the slot's previous record whole. Loading checks the whole record
-// first — its header, its move count, every move line and every move's legality in turn —
-// and changes the game only when all of it is sound. All file access goes through a
-// RecordFileSystem, which tests replace.
+// Saving writes a new temporary file beside the slot file (created exclusively, never through
+// a link left at its name) and renames it into place, so a save that breaks off leaves the
+// slot's previous record whole; a slot file without any write bit is not replaced. Loading
+// reads only a regular file of a size a record can have, without ever waiting on a pipe or
+// device, checks the whole record first — its header, its move count against its move lines,
+// the move numbers, every move line and every move's legality in turn, nothing but blanks
+// after the last line — and changes the game only when all of it is sound. All file access
+// goes through a RecordFileSystem, which tests replace.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +45,12 @@ inline constexpr std::array<std::string_view, kSlotCount> kSlotNames = {
 
 // The status-bar text for a record that cannot be loaded.
 inline constexpr std::string_view kLoadFailedText = "棋譜ファイルを読み込めません";
+// The message-box text for a record that cannot be saved (the reason follows it).
+inline constexpr std::string_view kSaveFailedText = "棋譜ファイルを保存できません";
+
+// No record the program writes comes near this size (299 moves take about 4 KB); a larger
+// file is no record.
+inline constexpr std::size_t kMaxRecordBytes = 8192;
 
 // The slot (1..5) whose name equals `name`, else 0.
 int SlotOfName(std::string_view name);
@@ -64,8 +74,9 @@ struct RecordData {
 std::optional<std::string> FormatRecord(const GameState& gs);
 
 // Reads a record from CP932 bytes and checks its form: the header lines and names, a level
-// of 0..3, 0 <= N <= 299, for every move destination digits 1..9, and either the name "・"
-// with origin digits 1..9 or a known piece name with origin 0 0. On failure returns nothing
+// of 0..3, times of 0 or more, 0 <= N <= 299, move lines numbered 1..N in order, for every
+// move destination digits 1..9, and either the name "・" with origin digits 1..9 or a known
+// piece name with origin 0 0, and nothing but blanks after line N. On failure returns nothing
 // and, when `why` is given, says what is wrong.
 std::optional<RecordData> ParseRecord(std::string_view bytes, std::string* why = nullptr);
 
@@ -73,21 +84,27 @@ std::optional<RecordData> ParseRecord(std::string_view bytes, std::string* why =
 // position (a legal entry of AnalyzeMoves at ply 0 for the side to move).
 bool CheckRecordMoves(const RecordData& record, std::string* why = nullptr);
 
-// The file operations used by saving and loading.
+// The file operations used by saving and loading. A failed operation leaves its reason in
+// errno.
 class RecordFileSystem {
  public:
   enum class ReadStatus { kOk, kMissing, kFailed };
   enum class WriteStatus { kOk, kCannotOpen, kFailed };
 
   virtual ~RecordFileSystem() = default;
-  // Reads the whole file. kMissing when it does not exist, kFailed when it exists but cannot
-  // be opened or read.
+  // Reads the file, at most kMaxRecordBytes + 1 bytes of it. kMissing when it does not exist,
+  // kFailed when it cannot be opened or read or is no regular file (after following links);
+  // never waits for a writer or a device.
   virtual ReadStatus ReadAll(const std::string& path, std::string& bytes) = 0;
-  // Creates or truncates the file and writes all bytes, flushed to the disk.
+  // Creates the file, which must not exist yet (a link at the name is not followed), and
+  // writes all bytes, flushed to the disk.
   virtual WriteStatus WriteAll(const std::string& path, std::string_view bytes) = 0;
   // Replaces `to` by `from` in one step.
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  // Removes the name (a link, not what it points to).
   virtual void Remove(const std::string& path) = 0;
+  // The mode bits (st_mode) of what the name leads to, or nothing when it does not exist.
+  virtual std::optional<unsigned> Mode(const std::string& path) = 0;
 };
 
 // The real file system (POSIX calls).
@@ -97,10 +114,16 @@ RecordFileSystem& DefaultFileSystem();
 std::string TemporaryPathFor(const std::string& path);
 
 // Saves the record of the game in `gs` to `path`. Returns false when nothing was saved; the
-// file at `path` is then as it was. A file that cannot be opened writes "cannot open file\n"
-// to standard output.
+// file at `path` is then as it was and `why` (when given) tells the player why, in UTF-8. A
+// file that cannot be opened writes "cannot open file\n" to standard output. A slot file
+// that has no write bit for anyone counts as one that cannot be opened.
 bool SaveRecord(const GameState& gs, const std::string& path,
-                RecordFileSystem& fs = DefaultFileSystem());
+                RecordFileSystem& fs = DefaultFileSystem(), std::string* why = nullptr);
+
+// The start-up writability probe: creates the file when it is missing, leaves an existing
+// one as it is (never truncated) and keeps it. True when the file could be opened for
+// writing.
+bool ProbeWritable(const std::string& path);
 
 enum class LoadStatus {
   kLoaded,      // the record is in the game

@@ -41,8 +41,12 @@ void RecordingAudio::EndPiece() {
   if (notify_) notify_();
 }
 
-bool MemoryRecordStore::Save(const GameState& gs, int slot) {
+bool MemoryRecordStore::Save(const GameState& gs, int slot, std::string* why) {
   if (slot < 1 || slot > kRecordSlots) return false;
+  if (!failSaves.empty()) {
+    if (why) *why = failSaves;
+    return false;
+  }
   Record& r = records[slot];
   r.used = true;
   r.firstMover = gs.firstMover;

@@ -40,12 +40,18 @@ QLineEdit* MessageEdit(QWidget* parent) {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName("1009");
   edit->setReadOnly(true);
+  // A field that only shows a message looks like one: the dialog's face, not an input's.
+  QPalette look = edit->palette();
+  look.setColor(QPalette::Base, look.color(QPalette::Window));
+  edit->setPalette(look);
+  edit->setFocusPolicy(Qt::NoFocus);
   return edit;
 }
 
-// Without a title the dialog has no caption text; the window system still frames it.
+// Without a title the dialog has no caption text; the window system still frames it. An empty
+// title would be replaced by the program's name, a blank one is not.
 void NoTitle(QDialog* d) {
-  d->setWindowTitle(QString());
+  d->setWindowTitle(QStringLiteral(" "));
 }
 
 }  // namespace
@@ -53,7 +59,10 @@ void NoTitle(QDialog* d) {
 CDialogBase::CDialogBase(QWidget* parent) : QDialog(parent) {
   setModal(true);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  // As large as the contents and no larger or smaller: no resize grip, no maximise button.
   new QVBoxLayout(this);
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  setSizeGripEnabled(false);
 }
 
 void CDialogBase::accept() {

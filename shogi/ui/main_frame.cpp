@@ -7,12 +7,20 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTimer>
+#include <optional>
 
 #include "shogi/ui/dialogs.h"
 #include "shogi/ui/shogi_doc.h"
 #include "shogi/ui/shogi_view.h"
+
+// Last: X11's headers define names like None and Status.
+#ifdef SHOGI_HAVE_XKB
+#include <X11/XKBlib.h>
+#endif
 
 namespace shogi::ui {
 
@@ -23,6 +31,25 @@ QString U(const char* s) {
 }
 
 const char* const kIdle = "ﾚﾃﾞｨ";
+
+// The keyboard's lock indicators, in the order of the panes, where the platform reports them.
+// Nothing when it does not (not X11, no XKB, no indicator of that name).
+std::optional<bool> LockIndicator(int pane) {
+#ifdef SHOGI_HAVE_XKB
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  Display* display = x11 ? x11->display() : nullptr;
+  if (!display) return std::nullopt;
+  static const char* const kNames[4] = {"Kana", "Caps Lock", "Num Lock", "Scroll Lock"};
+  const Atom name = XInternAtom(display, kNames[pane], True);
+  int on = 0;
+  if (name == None || !XkbGetNamedIndicator(display, name, nullptr, &on, nullptr, nullptr))
+    return std::nullopt;
+  return on != 0;
+#else
+  (void)pane;
+  return std::nullopt;
+#endif
+}
 
 }  // namespace
 
@@ -53,8 +80,12 @@ CMainFrame::CMainFrame(CShogiView* view, CShogiDoc* doc, QWidget* parent)
   QMenu* help = menuBar()->addMenu(U("ﾍﾙﾌﾟ(&H)"));
   help_ = help->addAction(U("ﾄﾋﾟｯｸの検索(&H)"));
   help_->setStatusTip(U("ヘルプ トピックの一覧を表示します"));
-  help_->setShortcuts({QKeySequence(Qt::Key_F1), QKeySequence(Qt::SHIFT | Qt::Key_F1)});
   connect(help_, &QAction::triggered, this, &CMainFrame::ShowHelp);
+  // The help keys live on the window, so that the menu shows the item's text alone.
+  auto* helpKeys = new QAction(this);
+  helpKeys->setShortcuts({QKeySequence(Qt::Key_F1), QKeySequence(Qt::SHIFT | Qt::Key_F1)});
+  connect(helpKeys, &QAction::triggered, this, &CMainFrame::ShowHelp);
+  addAction(helpKeys);
   help->addSeparator();
   about_ = help->addAction(U("ﾊﾞｰｼﾞｮﾝ情報"));
   about_->setStatusTip(U("ﾊﾞｰｼﾞｮﾝ情報を表示します"));
@@ -74,6 +105,10 @@ CMainFrame::CMainFrame(CShogiView* view, CShogiDoc* doc, QWidget* parent)
   });
   addAction(fileOpen);
 
+  // A disabled item gets no hover from the menu, yet its prompt is shown like any other.
+  for (QMenu* menu : {game, records, settings, help}) menu->installEventFilter(this);
+
+  statusBar()->setSizeGripEnabled(false);  // the window keeps its size
   prompt_ = new QLabel(U(kIdle), this);
   progress_ = new QLabel(view_->StatusText(), this);
   progress_->setMinimumWidth(200);
@@ -86,8 +121,13 @@ CMainFrame::CMainFrame(CShogiView* view, CShogiDoc* doc, QWidget* parent)
     statusBar()->addPermanentWidget(indicators_[i]);
   }
   UpdateIndicators();
+  auto* indicatorTimer = new QTimer(this);
+  indicatorTimer->setInterval(250);
+  connect(indicatorTimer, &QTimer::timeout, this, &CMainFrame::UpdateIndicators);
+  indicatorTimer->start();
 
   connect(view_, &CShogiView::TurnChanged, this, &CMainFrame::UpdateCommands);
+  connect(view_, &CShogiView::PromptPaneChanged, prompt_, &QLabel::setText);
   connect(view_, &CShogiView::StatusPaneChanged, progress_, &QLabel::setText);
   if (doc) {
     connect(doc, &CShogiDoc::TitleChanged, this,
@@ -134,7 +174,17 @@ void CMainFrame::UpdateCommands() {
 // Lock states are known only where the platform reports them; elsewhere the indicator panes
 // stay greyed.
 void CMainFrame::UpdateIndicators() {
-  for (QLabel* l : indicators_) l->setEnabled(false);
+  for (int i = 0; i < 4; ++i) indicators_[i]->setEnabled(LockIndicator(i).value_or(false));
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::MouseMove) {
+    if (auto* menu = qobject_cast<QMenu*>(watched)) {
+      const QAction* a = menu->actionAt(static_cast<QMouseEvent*>(e)->position().toPoint());
+      if (a && !a->isEnabled()) prompt_->setText(a->statusTip());
+    }
+  }
+  return QMainWindow::eventFilter(watched, e);
 }
 
 bool CMainFrame::event(QEvent* e) {

@@ -38,6 +38,7 @@ class CMainFrame : public QMainWindow {
 
  protected:
   bool event(QEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
 
  private:

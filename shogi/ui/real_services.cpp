@@ -42,9 +42,9 @@ void MixerGameAudio::SetMusicNotify(std::function<void()> notify) {
   mixer_.SetPieceEndedCallback(std::move(notify));
 }
 
-bool FileRecordStore::Save(const GameState& gs, int slot) {
+bool FileRecordStore::Save(const GameState& gs, int slot, std::string* why) {
   const std::string file = records::SlotFileName(slot);
-  return !file.empty() && records::SaveRecord(gs, file);
+  return !file.empty() && records::SaveRecord(gs, file, records::DefaultFileSystem(), why);
 }
 
 int FileRecordStore::Load(GameState& gs, int slot) {

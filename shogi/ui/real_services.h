@@ -36,7 +36,7 @@ class MixerGameAudio : public GameAudio {
 
 class FileRecordStore : public RecordStore {
  public:
-  bool Save(const GameState& gs, int slot) override;
+  bool Save(const GameState& gs, int slot, std::string* why = nullptr) override;
   int Load(GameState& gs, int slot) override;
 };
 

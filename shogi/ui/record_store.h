@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "shogi/rules/game_state.h"
@@ -17,8 +18,8 @@ class RecordStore {
 
   // Writes the game in gs to slot 1..5: firstMover, level, computerSeconds, playerSeconds
   // and move records 1..gs.moveNumber. Replaces an older record of the slot. Returns false
-  // when it could not be written.
-  virtual bool Save(const GameState& gs, int slot) = 0;
+  // when it could not be written, and then says why in `why` (UTF-8) when it is given.
+  virtual bool Save(const GameState& gs, int slot, std::string* why = nullptr) = 0;
 
   // Reads slot 1..5. On success gs has been reset (ResetGameState) and holds firstMover,
   // level, computerSeconds, playerSeconds and move records 1..N; the result is N (0..299,
@@ -30,8 +31,11 @@ class RecordStore {
 // files are linked, and the tests' store.
 class MemoryRecordStore : public RecordStore {
  public:
-  bool Save(const GameState& gs, int slot) override;
+  bool Save(const GameState& gs, int slot, std::string* why = nullptr) override;
   int Load(GameState& gs, int slot) override;
+
+  // Saves fail with this reason while it is not empty (tests of failed saves).
+  std::string failSaves;
 
   struct Record {
     bool used = false;

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "shogi/ui/main_frame.h"
 #include "shogi/ui/shogi_doc.h"
@@ -13,6 +15,15 @@ void SetApplicationFonts() {
   QFont font("IPAGothic");
   font.setPointSize(9);
   QApplication::setFont(font);
+}
+
+std::unique_ptr<QTranslator> InstallQtTranslations() {
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+      !QCoreApplication::installTranslator(translator.get()))
+    return nullptr;
+  return translator;
 }
 
 CShogiApp::CShogiApp(std::unique_ptr<GameAudio> audio, std::unique_ptr<RecordStore> store)
@@ -30,6 +41,7 @@ void CShogiApp::Start(bool show) {
   LoadBook(*ps_.book);
   ps_.gs->moveReady.store(0);
   SetApplicationFonts();
+  if (!translator_) translator_ = InstallQtTranslations();
   view_ = new CShogiView(ps_, *audio_, *store_, doc_.get());
   frame_ = new CMainFrame(view_, doc_.get());
   if (show) {

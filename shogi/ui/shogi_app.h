@@ -2,6 +2,7 @@
 // document and the main window, and starts them in the order the program starts.
 #pragma once
 
+#include <QTranslator>
 #include <memory>
 
 #include "shogi/ui/game_audio.h"
@@ -38,11 +39,16 @@ class CShogiApp {
   std::unique_ptr<GameAudio> audio_;
   std::unique_ptr<RecordStore> store_;
   std::unique_ptr<CShogiDoc> doc_;
-  CMainFrame* frame_ = nullptr;  // owned here, deleted in the destructor
-  CShogiView* view_ = nullptr;   // child of the frame
+  CMainFrame* frame_ = nullptr;              // owned here, deleted in the destructor
+  CShogiView* view_ = nullptr;               // child of the frame
+  std::unique_ptr<QTranslator> translator_;  // Qt's own texts in Japanese
 };
 
 // The fonts of the program: IPA Gothic for the window, named explicitly.
 void SetApplicationFonts();
+
+// Qt's own texts (standard buttons, the file dialog) in Japanese, from Qt's installed
+// translations; installed while the result lives, null when they are not installed.
+std::unique_ptr<QTranslator> InstallQtTranslations();
 
 }  // namespace shogi::ui

@@ -2,7 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "shogi/engine/think.h"
+#include "shogi/records/record_file.h"
 #include "shogi/rules/analyze.h"
 #include "shogi/ui/dialogs.h"
 #include "shogi/ui/game_texts.h"
@@ -58,13 +59,7 @@ CShogiView::CShogiView(PlayState& ps, GameAudio& audio, RecordStore& store, CSho
   ps_.dragFirstMove = 0;
   ps_.programDir = QDir::currentPath().toStdString() + "/";
   // Writability probe: records can be saved and loaded only where "check.dat" can be made.
-  QFile probe("check.dat");
-  if (probe.open(QIODevice::WriteOnly)) {
-    probe.close();
-    ps_.runningFromCd = 0;
-  } else {
-    ps_.runningFromCd = 1;
-  }
+  ps_.runningFromCd = records::ProbeWritable("check.dat") ? 0 : 1;
   ps_.lastTickMs = nowMs_();
   lastMoveText_ = QString();
   DrawPanelTexts(true);
@@ -561,11 +556,25 @@ void CShogiView::EndGame(const QString& message) {
     dlg.message = message;
     ask_(dlg);
   } else {
-    CGameEndDlg dlg(this);
-    dlg.message = message;
-    dlg.slotText = SlotName(1);
-    if (ask_(dlg) == QDialog::Accepted) {
-      if (const int slot = SlotOfName(dlg.slotText); slot > 0) store_.Save(gs(), slot);
+    // The dialog comes back after a save that failed, so that the game is not lost: only a
+    // save that was made, or cancelling, ends it.
+    QString slotText = SlotName(1);
+    for (;;) {
+      CGameEndDlg dlg(this);
+      dlg.message = message;
+      dlg.slotText = slotText;
+      if (ask_(dlg) != QDialog::Accepted) break;
+      slotText = dlg.slotText;
+      const int slot = SlotOfName(slotText);
+      if (slot == 0) break;
+      std::string why;
+      if (store_.Save(gs(), slot, &why)) break;
+      QMessageBox box(
+          QMessageBox::Warning, QString::fromUtf8("Shogi"),
+          QString::fromUtf8(records::kSaveFailedText.data(), records::kSaveFailedText.size()),
+          QMessageBox::Ok, this);
+      box.setInformativeText(QString::fromStdString(why));
+      ask_(box);
     }
   }
   SetTurn(kNoGame);
@@ -688,7 +697,11 @@ void CShogiView::OnLoadRecord() {
   const int slot = SlotOfName(dlg.slotText);
   if (slot == 0) return;
   const int count = store_.Load(gs(), slot);
-  if (count < 0) return;
+  if (count < 0) {
+    emit PromptPaneChanged(
+        QString::fromUtf8(records::kLoadFailedText.data(), records::kLoadFailedText.size()));
+    return;
+  }
   ps_.replayLastMove = std::clamp(count, 0, kMaxMoves);
   gs().moveNumber = 0;
   RefreshViewPosition();

@@ -97,6 +97,8 @@ class CShogiView : public QWidget {
  signals:
   void TurnChanged(int turn);
   void StatusPaneChanged(const QString& text);
+  // A notice for the status bar's first pane, shown until the next prompt replaces it.
+  void PromptPaneChanged(const QString& text);
 
  protected:
   void paintEvent(QPaintEvent* e) override;

@@ -1,5 +1,13 @@
 // The USI front end: handshake, positions, the analysis and perft commands, bad input.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
 
 #include <random>
 #include <sstream>
@@ -123,6 +131,49 @@ TEST_F(Usi, OptionsAreAnnouncedAndChecked) {
     ASSERT_EQ(answer.size(), 1u) << bad;
     EXPECT_EQ(answer[0].rfind("info string error: ", 0), 0u) << bad;
   }
+}
+
+// A book that is a pipe, a device or far too large is refused at isready, which answers at once.
+TEST_F(Usi, BookFilesThatAreNoBookAreRefused) {
+  char pattern[] = "/tmp/usi_book.XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::filesystem::path dir = pattern;
+  ASSERT_EQ(::mkfifo((dir / "fifo.dat").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", dir / "device.dat");
+  {
+    std::FILE* f = std::fopen((dir / "huge.dat").c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(::ftruncate(::fileno(f), kMaxBookBytes * 16), 0);  // sparse
+    std::fclose(f);
+  }
+  for (const char* name : {"fifo.dat", "device.dat", "huge.dat"}) {
+    SCOPED_TRACE(name);
+    std::fflush(stdout);
+    // In a child, so that an engine that waits can be stopped.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const auto lines =
+          Send("setoption name BookFile value " + (dir / name).string() + "\nisready\n");
+      const bool refused = lines.size() == 2 &&
+                           lines[0].rfind("info string error: book file ", 0) == 0 &&
+                           lines[1] == "readyok";
+      _exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    bool ended = false;
+    while (!(ended = ::waitpid(child, &status, WNOHANG) == child) &&
+           std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!ended) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+    }
+    EXPECT_TRUE(ended) << "isready waited";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  std::filesystem::remove_all(dir);
 }
 
 // Plays a whole game through the protocol: the engine against a scripted player that takes

@@ -26,16 +26,25 @@ TEST(launcherFuzz, StartTxtReaderKeepsItsPromises) {
     std::string bytes(rng() % 120, '\0');
     for (char& c : bytes) {
       const unsigned pick = rng() % 16;
-      c = pick == 0 ? '\r' : pick == 1 ? '\n' : pick == 2 ? '\0' : static_cast<char>(rng());
+      c = pick == 0   ? '\r'
+          : pick == 1 ? '\n'
+          : pick == 2 ? '\0'
+          : pick == 3 ? ' '
+                      : static_cast<char>(rng());
     }
     WriteFile(file, bytes);
     const std::string command = launcher::ReadStartCommand(file);
     ASSERT_LE(command.size(), 50u);
     ASSERT_EQ(bytes.compare(0, command.size(), command), 0) << "not a prefix, round " << round;
-    ASSERT_EQ(command.find_first_of(std::string("\r\0", 2)), std::string::npos);
-    if (command.size() < std::min<size_t>(bytes.size(), 50)) {
-      const char next = bytes[command.size()];
-      ASSERT_TRUE(next == '\r' || next == '\0') << "ended early, round " << round;
+    ASSERT_EQ(command.find_first_of(std::string("\r\n\0", 3)), std::string::npos);
+    ASSERT_TRUE(command.empty() || (command.back() != ' ' && command.back() != '\t'));
+    // Whatever was cut after the command is blanks, up to a line end or the 50-byte limit.
+    const size_t limit = std::min<size_t>(bytes.size(), 50);
+    size_t end = command.size();
+    while (end < limit && (bytes[end] == ' ' || bytes[end] == '\t')) ++end;
+    if (end < limit) {
+      const char next = bytes[end];
+      ASSERT_TRUE(next == '\r' || next == '\n' || next == '\0') << "ended early, round " << round;
     }
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     ASSERT_EQ(launcher::ParseStartCommand(std::span(data, bytes.size())), command);

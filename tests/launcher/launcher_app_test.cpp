@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <string>
@@ -127,6 +128,9 @@ TEST_P(launcherAppBadMovie, ErrorBoxThenEmptyWindowUntilEscape) {
     const auto real = launcher_test::ReadBytes(LAUNCHER_MOVIE);
     WriteFile(dir_ / "Q.AVI", std::string(real.begin(), real.begin() + 2000));
   }
+  if (kind == "fifo") {
+    ASSERT_EQ(::mkfifo((dir_ / "Q.AVI").c_str(), 0600), 0);
+  }
   Launcher app(Options());
   ASSERT_TRUE(app.Start());
   StepFor(app, 0.3);
@@ -144,7 +148,7 @@ TEST_P(launcherAppBadMovie, ErrorBoxThenEmptyWindowUntilEscape) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, launcherAppBadMovie,
-                         ::testing::Values("missing", "garbage", "cut"));
+                         ::testing::Values("missing", "garbage", "cut", "fifo"));
 
 TEST_F(launcherApp, CloseBoxEndsWithoutHandOver) {
   Launcher app(Options());
@@ -171,6 +175,21 @@ TEST_F(launcherApp, WithoutStartTxtTheHandOverIsEmptyAndSilent) {
   EXPECT_TRUE(app.finished());
   EXPECT_EQ(app.exitCode(), 0);
   EXPECT_EQ(handedOver_, std::vector<std::string>{""});
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(launcherApp, HandOverThatCannotStartSaysSoOnStderr) {
+  WriteFile(dir_ / "START.TXT", "./no-such-game \n");
+  LauncherOptions options = Options();
+  options.handOver = nullptr;  // the real hand-over
+  Launcher app(options);
+  ASSERT_TRUE(app.Start());
+  ::testing::internal::CaptureStderr();
+  PressKey(SDLK_ESCAPE);
+  StepFor(app, 1);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(app.finished());
+  EXPECT_NE(said.find("\"./no-such-game\""), std::string::npos) << said;
   EXPECT_TRUE(messages_.empty());
 }
 

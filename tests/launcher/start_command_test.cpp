@@ -1,5 +1,5 @@
-// START.TXT: the command is the first bytes of the file up to the first carriage return,
-// at most 50 of them.
+// START.TXT: the command is the first bytes of the file up to the first line end, at most 50
+// of them, without blanks at its end.
 #include "start_command.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +27,22 @@ std::string CommandOf(const std::string& bytes) {
 TEST(launcherStartTxt, CommandFollowedByCrLfIsExactlyThatCommand) {
   EXPECT_EQ(CommandOf("./shogi\r\n"), "./shogi");
   EXPECT_EQ(CommandOf("game program\r\nsecond line\r\n"), "game program");
-  // Only the carriage return ends it; a line feed alone is part of the name.
-  EXPECT_EQ(CommandOf("a\nb\rc"), "a\nb");
+}
+
+TEST(launcherStartTxt, LinuxLineEndsAndTrailingBlanksEndTheCommand) {
+  const struct {
+    const char* bytes;
+    const char* command;
+  } cases[] = {
+      {"./shogi\n", "./shogi"},
+      {"./shogi \n", "./shogi"},
+      {"./shogi\t  \r\n", "./shogi"},
+      {"./shogi  ", "./shogi"},
+      {"a\nb\rc", "a"},
+      {"my game \nnext", "my game"},
+      {"   \n", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CommandOf(c.bytes), c.command) << c.bytes;
 }
 
 TEST(launcherStartTxt, MoreThan50BytesAreCutTo50) {

@@ -1,8 +1,15 @@
 // Record files: bytes against golden files, save and load, the checks made before a record
 // is loaded, and saves that break off.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <functional>
+#include <thread>
 
 #include <cstdlib>
 #include <cstring>
@@ -389,6 +396,19 @@ TEST_F(RecordFileTest, RefusesMovesTheRulesDoNotAllow) {
   ExpectRefused(Edited(f, "  4 22310・", "  4 22330・"), "origin holds nothing");
 }
 
+TEST_F(RecordFileTest, RefusesRecordsThatContradictThemselves) {
+  const char* f = "person_first.dat";
+  const std::string whole = GoldenText(f);
+  ExpectRefused(Edited(f, "手数；  7", "手数；  6"), "more move lines than the count");
+  ExpectRefused(Edited(f, "  2 34330・", "  3 34330・"), "a number twice");
+  ExpectRefused(Edited(f, "  2 34330・", "  9 34330・"), "numbers out of order");
+  ExpectRefused(Edited(f, "computer    123", "computer   -123"), "negative computer time");
+  ExpectRefused(Edited(f, "man         456", "man        -456"), "negative player time");
+  ExpectRefused(Cp932(whole + "x"), "a byte after the last line");
+  ExpectRefused(Cp932(whole + "\n\n  8 11110・ \n"), "a move line after blank lines");
+  ExpectRefused(Cp932(whole + std::string(kMaxRecordBytes, '\n')), "larger than any record");
+}
+
 TEST_F(RecordFileTest, LoadAcceptsWhatItRefusesNot) {
   // The edits above are only refused for what they break: the unedited files load.
   for (const char* name : {"person_first.dat", "computer_first.dat"}) {
@@ -397,12 +417,85 @@ TEST_F(RecordFileTest, LoadAcceptsWhatItRefusesNot) {
     auto gs = Bystander();
     EXPECT_TRUE(LoadRecord(path.string(), *gs).Loaded()) << name;
   }
+  // Whatever the program writes reads back, down to the longest game and with blank lines
+  // or CR LF line ends after it.
+  auto gs = std::make_unique<GameState>();
+  ResetGameState(*gs);
+  for (int i = 0; i < kMaxMoves; ++i) {
+    const bool up = i % 4 < 2;  // the two golds step back and forth
+    const int side = i % 2 == 0 ? 1 : 2;
+    Play(*gs, side == 1 ? MoveRec{3, up ? 8 : 7, 3, up ? 7 : 8, 0, 0}
+                        : MoveRec{5, up ? 0 : 1, 5, up ? 1 : 0, 0, 0});
+  }
+  gs->computerSeconds = 999999;
+  const fs::path path = dir_ / "kifu05.dat";
+  ASSERT_TRUE(SaveRecord(*gs, path.string()));
+  const std::string longest = ReadBytes(path);
+  std::string crlf;
+  for (char c : longest) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  for (const std::string& bytes : {longest, longest + "\n \n", crlf}) {
+    WriteBytes(path, bytes);
+    auto loaded = Bystander();
+    const LoadResult r = LoadRecord(path.string(), *loaded);
+    EXPECT_TRUE(r.Loaded()) << r.problem;
+    EXPECT_EQ(r.replayLastMove, kMaxMoves);
+  }
+}
+
+// Runs `body` in a child process and says whether it ended within `seconds` with status 0.
+bool EndsInTime(const std::function<bool()>& body, int seconds) {
+  std::fflush(stdout);
+  const pid_t child = ::fork();
+  if (child == 0) _exit(body() ? 0 : 1);
+  int status = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (::waitpid(child, &status, WNOHANG) != child) {
+    if (std::chrono::steady_clock::now() > end) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(RecordFileTest, LoadsOnlyRegularFilesAndNeverWaits) {
+  // A pipe at the slot's name is refused at once, not waited on.
+  const fs::path fifo = dir_ / "kifu01.dat";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_TRUE(EndsInTime(
+      [&] {
+        auto gs = std::make_unique<GameState>();
+        return LoadRecord(fifo.string(), *gs).status == LoadStatus::kCannotOpen;
+      },
+      5));
+  // A link to a record is followed: installed games link their files in.
+  WriteBytes(dir_ / "real.dat", ReadBytes(Golden("person_first.dat")));
+  fs::create_symlink(dir_ / "real.dat", dir_ / "kifu02.dat");
+  auto gs = std::make_unique<GameState>();
+  EXPECT_TRUE(LoadRecord((dir_ / "kifu02.dat").string(), *gs).Loaded());
+}
+
+TEST_F(RecordFileTest, ProbeCreatesCheckDatButNeverEmptiesIt) {
+  const fs::path probe = dir_ / "check.dat";
+  EXPECT_TRUE(ProbeWritable(probe.string()));
+  EXPECT_TRUE(fs::is_regular_file(probe));
+  WriteBytes(probe, "kept");
+  EXPECT_TRUE(ProbeWritable(probe.string()));
+  EXPECT_EQ(ReadBytes(probe), "kept");
+  fs::remove(probe);
+  fs::create_directory(probe);
+  EXPECT_FALSE(ProbeWritable(probe.string()));
+  fs::remove(probe);
+  ASSERT_EQ(::mkfifo(probe.c_str(), 0600), 0);
+  EXPECT_TRUE(EndsInTime([&] { return !ProbeWritable(probe.string()); }, 5));
 }
 
 // A file system that breaks off saves in the ways a crash or a full disk would.
 class BreakingFileSystem : public RecordFileSystem {
  public:
-  enum class Break { kNone, kOpen, kHalfWritten, kRename };
+  enum class Break { kNone, kOpen, kHalfWritten, kRename, kReadOnly };
   explicit BreakingFileSystem(Break b) : break_(b) {}
 
   ReadStatus ReadAll(const std::string& path, std::string& bytes) override {
@@ -410,19 +503,31 @@ class BreakingFileSystem : public RecordFileSystem {
   }
   WriteStatus WriteAll(const std::string& path, std::string_view bytes) override {
     written.push_back(path);
-    if (break_ == Break::kOpen) return WriteStatus::kCannotOpen;
-    if (break_ == Break::kHalfWritten) {
+    if (break_ == Break::kOpen) {  // no permission in the folder
+      errno = EACCES;
+      return WriteStatus::kCannotOpen;
+    }
+    if (break_ == Break::kHalfWritten) {  // the disk is full
       DefaultFileSystem().WriteAll(path, bytes.substr(0, bytes.size() / 2));
+      errno = ENOSPC;
       return WriteStatus::kFailed;
     }
     return DefaultFileSystem().WriteAll(path, bytes);
   }
   bool Rename(const std::string& from, const std::string& to) override {
     renamed.push_back(from + " -> " + to);
-    if (break_ == Break::kRename) return false;
+    if (break_ == Break::kRename) {
+      errno = EPERM;
+      return false;
+    }
     return DefaultFileSystem().Rename(from, to);
   }
   void Remove(const std::string& path) override { DefaultFileSystem().Remove(path); }
+  std::optional<unsigned> Mode(const std::string& path) override {
+    auto mode = DefaultFileSystem().Mode(path);
+    if (mode && break_ == Break::kReadOnly) *mode &= ~0222u;  // chmod a-w
+    return mode;
+  }
 
   std::vector<std::string> written;
   std::vector<std::string> renamed;
@@ -448,15 +553,21 @@ TEST_F(RecordFileTest, InterruptedSaveKeepsTheOldRecord) {
   const fs::path path = dir_ / "kifu01.dat";
   const std::string old = ReadBytes(Golden("computer_first.dat"));
   auto gs = PersonFirstGame();
-  for (auto b : {BreakingFileSystem::Break::kOpen, BreakingFileSystem::Break::kHalfWritten,
-                 BreakingFileSystem::Break::kRename}) {
+  using B = BreakingFileSystem::Break;
+  for (auto b : {B::kOpen, B::kHalfWritten, B::kRename, B::kReadOnly}) {
     SCOPED_TRACE(static_cast<int>(b));
     WriteBytes(path, old);
     BreakingFileSystem files(b);
     ::testing::internal::CaptureStdout();
-    EXPECT_FALSE(SaveRecord(*gs, path.string(), files));
+    std::string why;
+    EXPECT_FALSE(SaveRecord(*gs, path.string(), files, &why));
     const std::string out = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, b == BreakingFileSystem::Break::kOpen ? "cannot open file\n" : "");
+    const bool openFailed = b == B::kOpen || b == B::kReadOnly;
+    EXPECT_EQ(out, openFailed ? "cannot open file\n" : "");
+    EXPECT_FALSE(why.empty());
+    if (b == B::kHalfWritten) {
+      EXPECT_NE(why.find(std::strerror(ENOSPC)), std::string::npos) << why;
+    }
     EXPECT_EQ(ReadBytes(path), old);
     EXPECT_FALSE(fs::exists(TemporaryPathFor(path.string())));
     // And the old record still loads.
@@ -466,6 +577,37 @@ TEST_F(RecordFileTest, InterruptedSaveKeepsTheOldRecord) {
     EXPECT_TRUE(r.Loaded());
     EXPECT_EQ(loaded->firstMover, 2);
   }
+}
+
+TEST_F(RecordFileTest, ReadOnlyOrFolderSlotIsNotReplaced) {
+  // Read-only by its mode bits, which even root respects here.
+  const fs::path path = dir_ / "kifu01.dat";
+  const std::string old = ReadBytes(Golden("computer_first.dat"));
+  WriteBytes(path, old);
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  auto gs = PersonFirstGame();
+  std::string why;
+  ::testing::internal::CaptureStdout();
+  EXPECT_FALSE(SaveRecord(*gs, path.string(), DefaultFileSystem(), &why));
+  ASSERT_TRUE(fs::create_directory(dir_ / "kifu03.dat"));
+  EXPECT_FALSE(SaveRecord(*gs, (dir_ / "kifu03.dat").string()));
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "cannot open file\ncannot open file\n");
+  EXPECT_EQ(ReadBytes(path), old);
+  EXPECT_FALSE(why.empty());
+  EXPECT_TRUE(fs::is_directory(dir_ / "kifu03.dat"));
+  EXPECT_FALSE(fs::exists(TemporaryPathFor(path.string())));
+}
+
+TEST_F(RecordFileTest, LinkAtTheTemporaryNameIsNotFollowed) {
+  const fs::path path = dir_ / "kifu01.dat";
+  const fs::path victim = dir_ / "victim.txt";
+  WriteBytes(victim, "someone else's file");
+  fs::create_symlink(victim, TemporaryPathFor(path.string()));
+  auto gs = PersonFirstGame();
+  ASSERT_TRUE(SaveRecord(*gs, path.string()));
+  EXPECT_EQ(ReadBytes(victim), "someone else's file");
+  EXPECT_FALSE(fs::is_symlink(path));
+  EXPECT_EQ(ReadBytes(path), ReadBytes(Golden("person_first.dat")));
 }
 
 }  // namespace

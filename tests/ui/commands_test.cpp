@@ -1,11 +1,15 @@
 // The window: command enablement by turn, a read-only directory, menus and prompts, the
-// fixed size, the dialogs' texts.
+// fixed size, the dialogs' texts and sizes, failed saves and loads.
 #include <QAction>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include "ui_test_util.h"
 
@@ -28,6 +32,12 @@ class CommandsTest : public QObject {
   void dialogTexts();
   void titleAfterInitialUpdate();
   void helpPageComesFromResources();
+  void failedSaveBringsTheDialogBack_data();
+  void failedSaveBringsTheDialogBack();
+  void refusedLoadIsShownInThePromptPane();
+  void probeKeepsAnExistingCheckDat();
+  void dialogsKeepTheirSizeAndBlankTitles();
+  void windowDetails();
 };
 
 void CommandsTest::enablementByTurn_data() {
@@ -214,7 +224,121 @@ void CommandsTest::helpPageComesFromResources() {
   TestApp t;
   t.frame->HelpAction()->trigger();
   QCOMPARE(t.script.asked.back(), QString("shogi::ui::CHelpDlg"));
-  QVERIFY(t.frame->HelpAction()->shortcuts().contains(QKeySequence(Qt::Key_F1)));
+  // F1 opens it from the window; the menu shows the item's text alone.
+  QVERIFY(t.frame->HelpAction()->shortcut().isEmpty());
+  bool f1 = false;
+  for (QAction* a : t.frame->actions())
+    f1 = f1 || a->shortcuts().contains(QKeySequence(Qt::Key_F1));
+  QVERIFY(f1);
+}
+
+void CommandsTest::failedSaveBringsTheDialogBack_data() {
+  QTest::addColumn<bool>("secondTrySaves");
+  QTest::newRow("saved on the second try") << true;
+  QTest::newRow("cancelled after the failure") << false;
+}
+
+void CommandsTest::failedSaveBringsTheDialogBack() {
+  QFETCH(bool, secondTrySaves);
+  TestApp t;
+  t.script.saveRecord = true;
+  t.store->failSaves = "No space left on device";
+  t.ps().turn = 1;
+  // The second dialog is cancelled when the failure stays.
+  t.script.clearSaveFailureOnBox = secondTrySaves;
+  int endDialogs = 0;
+  t.view->SetAsk([&](QDialog& d) {
+    if (qobject_cast<CGameEndDlg*>(&d) && ++endDialogs == 2 && !secondTrySaves) {
+      t.script.asked.push_back(d.metaObject()->className());
+      return int(QDialog::Rejected);
+    }
+    return t.Answer(d);
+  });
+  t.view->OnResign();
+  const std::vector<QString> asked = {"shogi::ui::CGameEndDlg", "QMessageBox",
+                                      "shogi::ui::CGameEndDlg"};
+  QCOMPARE(t.script.asked, asked);
+  QCOMPARE(t.script.boxes.size(), size_t(1));
+  QCOMPARE(t.script.boxes[0],
+           QString::fromUtf8("棋譜ファイルを保存できません|No space left on device"));
+  QCOMPARE(t.store->saves, secondTrySaves ? 1 : 0);
+  QCOMPARE(t.ps().turn, 0);
+}
+
+void CommandsTest::refusedLoadIsShownInThePromptPane() {
+  TestApp t;  // slot 1 holds nothing
+  t.view->OnLoadRecord();
+  QCOMPARE(t.ps().turn, 0);
+  QCOMPARE(t.frame->PromptPane()->text(), QString::fromUtf8("棋譜ファイルを読み込めません"));
+  QStatusTipEvent none{QString()};
+  QCoreApplication::sendEvent(t.frame, &none);
+  QCOMPARE(t.frame->PromptPane()->text(), QString::fromUtf8("ﾚﾃﾞｨ"));
+}
+
+void CommandsTest::probeKeepsAnExistingCheckDat() {
+  QTemporaryDir dir;
+  QVERIFY(dir.isValid());
+  QFile probe(dir.filePath("check.dat"));
+  QVERIFY(probe.open(QIODevice::WriteOnly));
+  probe.write("kept");
+  probe.close();
+  const QString old = QDir::currentPath();
+  QVERIFY(QDir::setCurrent(dir.path()));
+  {
+    TestApp t;
+    QCOMPARE(t.ps().runningFromCd, 0);
+  }
+  QDir::setCurrent(old);
+  QVERIFY(probe.open(QIODevice::ReadOnly));
+  QCOMPARE(probe.readAll(), QByteArray("kept"));
+}
+
+void CommandsTest::dialogsKeepTheirSizeAndBlankTitles() {
+  CGameEndDlg end;
+  CPromoteDlg promote;
+  CCdRomNoticeDlg notice;
+  CSettingsDlg settings;
+  CLoadRecordDlg load;
+  CNewGameDlg newGame;
+  CAboutDlg about;
+  const struct {
+    QDialog* dialog;
+    bool untitled;
+  } dialogs[] = {{&end, true},   {&promote, true},  {&notice, true}, {&settings, false},
+                 {&load, false}, {&newGame, false}, {&about, false}};
+  for (const auto& d : dialogs) {
+    d.dialog->show();
+    QCoreApplication::processEvents();
+    const QString name = d.dialog->metaObject()->className();
+    QVERIFY2(d.dialog->minimumSize() == d.dialog->maximumSize(), qPrintable(name));
+    QVERIFY2(!d.dialog->isSizeGripEnabled(), qPrintable(name));
+    // Blank, not empty: an empty title would become the program's name.
+    if (d.untitled) QCOMPARE(d.dialog->windowHandle()->title(), QString(" "));
+    d.dialog->hide();
+  }
+  // The message fields show text only, on the dialog's face.
+  auto* field = end.findChild<QLineEdit*>("1009");
+  QVERIFY(field->isReadOnly());
+  QCOMPARE(field->palette().color(QPalette::Base), end.palette().color(QPalette::Window));
+}
+
+void CommandsTest::windowDetails() {
+  TestApp t;
+  QVERIFY(!t.frame->statusBar()->isSizeGripEnabled());
+  // Qt's own texts in Japanese.
+  QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+           QString::fromUtf8("キャンセル"));
+  // A disabled item shows its prompt while the pointer is on it.
+  QAction* undo = t.frame->CommandAction(Command::kUndo);
+  QVERIFY(!undo->isEnabled());
+  QMenu* menu = t.frame->menuBar()->actions().at(0)->menu();
+  menu->popup(QPoint(0, 0));
+  QVERIFY(QTest::qWaitForWindowExposed(menu));
+  QTest::mouseMove(menu, menu->actionGeometry(undo).center());
+  QCOMPARE(t.frame->PromptPane()->text(), QString::fromUtf8("待ったをします"));
+  menu->hide();
+  // Without X11 the lock panes stay grey.
+  for (int i = 0; i < 4; ++i) QVERIFY(!t.frame->Indicator(i)->isEnabled());
 }
 
 QTEST_MAIN(CommandsTest)

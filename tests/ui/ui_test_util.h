@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTest>
 #include <chrono>
 #include <memory>
@@ -34,8 +35,10 @@ struct Script {
   bool settingsOk = true;
   int settings[5] = {1, 1, 0, 1, 1};  // sound, music, random, last move, read aloud
 
-  std::vector<QString> asked;     // class names of the dialogs, in order
-  std::vector<QString> messages;  // messages of the end-of-game and notice dialogs
+  std::vector<QString> asked;         // class names of the dialogs, in order
+  std::vector<QString> messages;      // messages of the end-of-game and notice dialogs
+  std::vector<QString> boxes;         // "text|informative text" of message boxes
+  bool clearSaveFailureOnBox = true;  // a message box mends the failing store
 };
 
 struct TestApp {
@@ -64,6 +67,11 @@ struct TestApp {
       level->setCurrentIndex(level->findText(script.level));
       n->accept();
       return n->result();
+    }
+    if (auto* box = qobject_cast<QMessageBox*>(&d)) {
+      script.boxes.push_back(box->text() + "|" + box->informativeText());
+      if (script.clearSaveFailureOnBox) store->failSaves.clear();
+      return QDialog::Accepted;
     }
     if (qobject_cast<CPromoteDlg*>(&d))
       return script.promote ? QDialog::Accepted : QDialog::Rejected;

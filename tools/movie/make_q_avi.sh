@@ -37,7 +37,9 @@ pluck() { # start frequency
 click='gte(t,3.0)*(0.8*(2*random(0)-1)*exp(-(t-3.0)*260)+0.6*sin(2*PI*1250*(t-3.0))*exp(-(t-3.0)*90)+0.25*sin(2*PI*2900*(t-3.0))*exp(-(t-3.0)*150))'
 audio="$(pluck 0.6 392)+$(pluck 1.0 523.25)+$click"
 
-# 4. The movie: title band and title fade in, the piece falls from 2.2 s and lands at 3.0 s.
+# 4. The movie: title band and title fade in, the piece falls from 2.2 s and lands at 3.0 s,
+# in the column right of the title (x 360..420), so that it never passes over 将棋.
+land_x=367
 land_y=198
 fall="if(lt(t,2.2),-60,if(lt(t,3.0),-60+($land_y+60)*pow((t-2.2)/0.8,2),$land_y))"
 ffmpeg -v error -y \
@@ -46,7 +48,7 @@ ffmpeg -v error -y \
   -f lavfi -i "aevalsrc=exprs='$audio':s=22050:d=5" \
   -filter_complex "[0:v]drawbox=x=0:y=36:w=480:h=132:c=0xf5e6c8@0.55:t=fill,
       drawtext=fontfile=$font:text=将棋:fontsize=112:fontcolor=0x140a04:borderw=3:bordercolor=0xf8eedc:x=(w-tw)/2:y=44:alpha='min(1,max(0,(t-0.6)/1.0))'[bg];
-      [bg][1:v]overlay=x=307:y='$fall':eval=frame:shortest=1,trim=duration=5,
+      [bg][1:v]overlay=x=$land_x:y='$fall':eval=frame:shortest=1,trim=duration=5,
       fade=t=in:st=0:d=0.8,fade=t=out:st=4.3:d=0.7,format=yuv420p[v]" \
   -map '[v]' -map 2:a -t 5 -r 15 \
   -c:v mpeg4 -q:v 4 -g 30 -vtag XVID -c:a pcm_s16le -ar 22050 -ac 1 \
