@@ -122,10 +122,14 @@ bool ValidUtf8(std::string_view s, bool& nonAscii) {
       continue;
     }
     nonAscii = true;
-    if (c >= 0xC2 && c <= 0xDF) extra = 1;
-    else if (c >= 0xE0 && c <= 0xEF) extra = 2;
-    else if (c >= 0xF0 && c <= 0xF4) extra = 3;
-    else return false;
+    if (c >= 0xC2 && c <= 0xDF)
+      extra = 1;
+    else if (c >= 0xE0 && c <= 0xEF)
+      extra = 2;
+    else if (c >= 0xF0 && c <= 0xF4)
+      extra = 3;
+    else
+      return false;
     if (i + extra >= s.size()) return false;
     for (int k = 1; k <= extra; ++k)
       if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
@@ -188,22 +192,21 @@ std::optional<int> MovingKind(const Position& pos, int side, const MoveRec& m) {
 // ---------------------------------------------------------------------------------------
 // Names of pieces and endings.
 
-constexpr std::array<std::string_view, 16> kKifNames = {
-    "", "歩", "香", "桂", "銀", "金", "角", "飛", "と", "成香", "成桂", "成銀", "", "馬", "龍", "玉"};
-constexpr std::array<std::string_view, 16> kCsaNames = {"", "FU", "KY", "KE", "GI", "KI",
-                                                        "KA", "HI", "TO", "NY", "NK", "NG",
-                                                        "", "UM", "RY", "OU"};
+constexpr std::array<std::string_view, 16> kKifNames = {"",   "歩", "香", "桂",   "銀",   "金",
+                                                        "角", "飛", "と", "成香", "成桂", "成銀",
+                                                        "",   "馬", "龍", "玉"};
+constexpr std::array<std::string_view, 16> kCsaNames = {
+    "", "FU", "KY", "KE", "GI", "KI", "KA", "HI", "TO", "NY", "NK", "NG", "", "UM", "RY", "OU"};
 struct Alias {
   std::string_view name;
   int kind;
 };
-constexpr Alias kKifAliases[] = {{"成香", kProLance}, {"成桂", kProKnight}, {"成銀", kProSilver},
-                                 {"歩", kPawn},       {"香", kLance},       {"桂", kKnight},
-                                 {"銀", kSilver},     {"金", kGold},        {"角", kBishop},
-                                 {"飛", kRook},       {"と", kProPawn},     {"杏", kProLance},
-                                 {"圭", kProKnight},  {"全", kProSilver},   {"馬", kHorse},
-                                 {"龍", kDragon},     {"竜", kDragon},      {"玉", kKing},
-                                 {"王", kKing}};
+constexpr Alias kKifAliases[] = {
+    {"成香", kProLance}, {"成桂", kProKnight}, {"成銀", kProSilver}, {"歩", kPawn},
+    {"香", kLance},      {"桂", kKnight},      {"銀", kSilver},      {"金", kGold},
+    {"角", kBishop},     {"飛", kRook},        {"と", kProPawn},     {"杏", kProLance},
+    {"圭", kProKnight},  {"全", kProSilver},   {"馬", kHorse},       {"龍", kDragon},
+    {"竜", kDragon},     {"玉", kKing},        {"王", kKing}};
 
 struct EndingName {
   Ending ending;
@@ -341,9 +344,12 @@ bool ParseKifMove(std::string_view& s, KifMove& mv) {
     more = false;
     for (auto h : kHints) more = more || Eat(s, h);
   }
-  if (Eat(s, "不成") || Eat(s, "生")) mv.noPromote = true;
-  else if (Eat(s, "成")) mv.promote = true;
-  else if (Eat(s, "打")) mv.drop = true;
+  if (Eat(s, "不成") || Eat(s, "生"))
+    mv.noPromote = true;
+  else if (Eat(s, "成"))
+    mv.promote = true;
+  else if (Eat(s, "打"))
+    mv.drop = true;
   if (Eat(s, "(")) {
     if (s.size() < 3 || s[0] < '1' || s[0] > '9' || s[1] < '1' || s[1] > '9' || s[2] != ')')
       return false;
@@ -381,8 +387,10 @@ bool ParseDiagramRow(std::string_view row, int rank, UsiPosition& u) {
   Eat(row, "|");
   for (int file = 9; file >= 1; --file) {
     int color = UsiPosition::kBlack;
-    if (Eat(row, "v")) color = UsiPosition::kWhite;
-    else if (!Eat(row, " ") && !Eat(row, "^")) return false;
+    if (Eat(row, "v"))
+      color = UsiPosition::kWhite;
+    else if (!Eat(row, " ") && !Eat(row, "^"))
+      return false;
     if (Eat(row, "・")) continue;
     int kind = 0;
     for (const Alias& a : kKifAliases)
@@ -590,9 +598,10 @@ std::optional<std::string> WriteKif(const GameRecord& rec) {
     if (m.dropKind != 0) {
       text += "打";
     } else {
-      if (m.promote) text += "成";
-      else if (Promotable(*kind) && (InZone(rec.firstMover, side, m.fromRank) ||
-                                     InZone(rec.firstMover, side, m.toRank)))
+      if (m.promote)
+        text += "成";
+      else if (Promotable(*kind) &&
+               (InZone(rec.firstMover, side, m.fromRank) || InZone(rec.firstMover, side, m.toRank)))
         text += "不成";
       const auto [ff, fr] = Notation(rec.firstMover, m.fromFile, m.fromRank);
       text += Printf("(%d%d)", ff, fr);
@@ -620,7 +629,9 @@ bool CsaBoardRow(std::string_view row, int rank, UsiPosition& u) {
     const std::string_view cell = row.substr(0, 3);
     row.remove_prefix(3);
     if (cell == " * ") continue;
-    const int color = cell[0] == '+' ? UsiPosition::kBlack : cell[0] == '-' ? UsiPosition::kWhite : 0;
+    const int color = cell[0] == '+'   ? UsiPosition::kBlack
+                      : cell[0] == '-' ? UsiPosition::kWhite
+                                       : 0;
     int kind = 0;
     for (int k = 1; k < 16; ++k)
       if (!kCsaNames[k].empty() && cell.substr(1) == kCsaNames[k]) kind = k;
@@ -835,7 +846,8 @@ bool ReadUsi(std::string_view text, Reader& rd) {
       if (!m) return rd.Fail(no, std::to_string(rd.record.moves.size() + 1) + "手目が読めません");
       if (!rd.Take(no, *m, 0)) {
         if (rd.error)
-          rd.error->reason = std::to_string(rd.record.moves.size() + 1) + "手目：" + rd.error->reason;
+          rd.error->reason =
+              std::to_string(rd.record.moves.size() + 1) + "手目：" + rd.error->reason;
         return false;
       }
     }

@@ -61,6 +61,15 @@ bool CommandEnabled(Command c, int turn, int runningFromCd) {
       return turn == 0 && runningFromCd == 0;
     case Command::kContinue:
       return turn == 4;
+    // A record from elsewhere replaces only a finished game or one being replayed.
+    case Command::kOpenFile:
+    case Command::kPaste:
+      return turn == 0 || turn == 4;
+    // The game can be written out whenever nobody is in the middle of a move.
+    case Command::kExport:
+    case Command::kCopySfen:
+    case Command::kCopyKif:
+      return turn == 0 || turn == 1 || turn == 4;
   }
   return false;
 }

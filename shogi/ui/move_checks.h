@@ -22,7 +22,20 @@ bool PromotionCompulsory(int kind, int fromRank, int toRank);
 bool PlayerToMoveAfter(int firstMover, int m);
 
 // The game commands and when each is enabled.
-enum class Command { kNewGame, kUndo, kResign, kSettings, kLoadRecord, kContinue };
+enum class Command {
+  kNewGame,
+  kUndo,
+  kResign,
+  kSettings,
+  kLoadRecord,
+  kContinue,
+  // Records from and to other programs.
+  kOpenFile,
+  kPaste,
+  kExport,
+  kCopySfen,
+  kCopyKif,
+};
 bool CommandEnabled(Command c, int turn, int runningFromCd);
 
 }  // namespace shogi::ui

@@ -689,6 +689,11 @@ void CShogiView::OnLoadRecord() {
   if (slot == 0) return;
   const int count = store_.Load(gs(), slot);
   if (count < 0) return;
+  loadedEnding_ = records::Ending::kNone;
+  EnterReplay(count);
+}
+
+void CShogiView::EnterReplay(int count) {
   ps_.replayLastMove = std::clamp(count, 0, kMaxMoves);
   gs().moveNumber = 0;
   RefreshViewPosition();
