@@ -8,7 +8,7 @@
 
 #include "shogi/records/cp932.h"
 #include "shogi/records/record_file.h"
-#include "shogi/rules/analyze.h"
+#include "shogi/rules/legality.h"
 #include "shogi/rules/notation.h"
 
 namespace shogi::records {
@@ -16,46 +16,13 @@ namespace shogi::records {
 namespace {
 
 // ---------------------------------------------------------------------------------------
-// Legality: the one place that asks the rules whether a move may be made.
-
-class Judge {
- public:
-  Judge() : scratch_(std::make_unique<GameState>()) { ResetGameState(*scratch_); }
-
-  bool Legal(const Position& pos, int side, const MoveRec& m) {
-    if (!analysed_ || !(pos == pos_) || side != side_) {
-      AnalyzeMoves(*scratch_, pos, side, 0);
-      pos_ = pos;
-      side_ = side;
-      analysed_ = true;
-    }
-    for (int k = 0; k < scratch_->moveListCount; ++k)
-      if (scratch_->moveList[k].illegal == 0 && scratch_->moveList[k].move == m) return true;
-    return false;
+// Legality: every move from a file passes the rules' legality check; the computer's own generator
+// has no say here.
+struct Judge {
+  bool Legal(const Position& pos, int side, const MoveRec& m) const {
+    return IsLegalMove(pos, side, m);
   }
-
-  bool AnyLegal(const Position& pos, int side) {
-    for (int f = 0; f < 9; ++f)
-      for (int r = 0; r < 9; ++r) {
-        for (int k = 1; k <= 7; ++k)
-          if (pos.Hand(side, k) > 0 && pos.Owner(f, r) == 0 &&
-              Legal(pos, side, MoveRec{0, 0, f, r, 0, k}))
-            return true;
-        if (pos.Owner(f, r) != side) continue;
-        for (int tf = 0; tf < 9; ++tf)
-          for (int tr = 0; tr < 9; ++tr)
-            for (int p = 0; p < 2; ++p)
-              if (pos.Owner(tf, tr) != side && Legal(pos, side, MoveRec{f, r, tf, tr, p, 0}))
-                return true;
-      }
-    return false;
-  }
-
- private:
-  std::unique_ptr<GameState> scratch_;
-  Position pos_;
-  int side_ = 0;
-  bool analysed_ = false;
+  bool AnyLegal(const Position& pos, int side) const { return HasLegalMove(pos, side); }
 };
 
 int SideOfMove(int firstMover, int moveIndex0) {
