@@ -590,7 +590,11 @@ std::optional<std::string> WriteKif(const GameRecord& rec) {
 // ---------------------------------------------------------------------------------------
 // CSA.
 
-bool CsaBoardRow(std::string_view row, int rank, UsiPosition& u) {
+bool CsaBoardRow(std::string_view text, int rank, UsiPosition& u) {
+  // Lines lose their trailing blanks on the way; an empty last square is " * ".
+  std::string padded(text);
+  if (padded.size() < 27) padded.resize(27, ' ');
+  std::string_view row = padded;
   for (int file = 9; file >= 1; --file) {
     if (row.size() < 3) return false;
     const std::string_view cell = row.substr(0, 3);
