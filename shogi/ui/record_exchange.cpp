@@ -109,7 +109,6 @@ void CShogiView::OnExportRecord() {
                   kif + ";;" + kifu + ";;" + csa);
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   dlg.setFileMode(QFileDialog::AnyFile);
-  dlg.setDefaultSuffix("kif");
   if (ask_(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
   QString path = dlg.selectedFiles().front();
   auto format = records::FormatOfPath(path.toStdString());
