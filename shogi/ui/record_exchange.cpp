@@ -37,6 +37,7 @@ bool CShogiView::TakeRecord(const records::GameRecord& record, const QString& so
     return false;
   }
   loadedEnding_ = record.ending;
+  startTime_ = record.startTime;
   EnterReplay(count);
   return true;
 }
@@ -88,15 +89,18 @@ void CShogiView::OnPasteRecord() {
 
 records::GameRecord CShogiView::RecordToWrite() const {
   const GameState& g = gs();
+  records::GameRecord r;
   if (ps_.turn == kReplay) {
-    return records::RecordOfGame(g, ps_.replayLastMove, loadedEnding_);
+    r = records::RecordOfGame(g, ps_.replayLastMove, loadedEnding_);
+  } else if (ps_.turn == kPlayerToMove) {
+    r = records::RecordOfGame(g, g.moveNumber, records::Ending::kInterrupt);
+  } else {
+    // A finished game ended in mate, in a resignation or at the move limit.
+    r = records::RecordOfGame(g, g.moveNumber);
+    if (r.ending == records::Ending::kNone && g.moveNumber > 0 && g.moveNumber < kMaxMoves)
+      r.ending = records::Ending::kResign;
   }
-  if (ps_.turn == kPlayerToMove)
-    return records::RecordOfGame(g, g.moveNumber, records::Ending::kInterrupt);
-  // A finished game ended in mate, in a resignation or at the move limit.
-  records::GameRecord r = records::RecordOfGame(g, g.moveNumber);
-  if (r.ending == records::Ending::kNone && g.moveNumber > 0 && g.moveNumber < kMaxMoves)
-    r.ending = records::Ending::kResign;
+  r.startTime = startTime_;
   return r;
 }
 

@@ -599,6 +599,8 @@ void CShogiView::OnNewGame() {
   dlg.levelText = "Easy";
   if (ask_(dlg) != QDialog::Accepted) return;
   ps_.lastTickMs = nowMs_();
+  startTime_ =
+      QDateTime::fromMSecsSinceEpoch(ps_.lastTickMs).toString("yyyy/MM/dd HH:mm:ss").toStdString();
   ps_.playerClockMs = 0;
   ps_.computerClockMs = 0;
   GameState& g = gs();
@@ -690,6 +692,7 @@ void CShogiView::OnLoadRecord() {
   const int count = store_.Load(gs(), slot);
   if (count < 0) return;
   loadedEnding_ = records::Ending::kNone;
+  startTime_.clear();
   EnterReplay(count);
 }
 

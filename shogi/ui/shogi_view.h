@@ -153,6 +153,7 @@ class CShogiView : public QWidget {
   std::function<int64_t()> nowMs_;
   std::unique_ptr<GameState> scratch_;                     // work area of the legality checks
   records::Ending loadedEnding_ = records::Ending::kNone;  // of the record being replayed
+  std::string startTime_;  // of the game played or replayed, "YYYY/MM/DD HH:MM:SS" if known
 
   int shownOwners_[9][10] = {};
   int shownKinds_[9][10] = {};

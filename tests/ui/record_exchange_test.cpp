@@ -48,7 +48,7 @@ struct ExchangeApp : TestApp {
 };
 
 const char* const kGame =
-    "手合割：平手\n先手：Man\n後手：Com\n"
+    "開始日時：2024/01/05 10:00:00\n手合割：平手\n先手：Man\n後手：Com\n"
     "   1 ７六歩(77)   ( 0:03/00:00:03)\n   2 ３四歩(33)   ( 0:05/00:00:05)\n"
     "   3 ２二角成(88) ( 0:02/00:00:05)\n   4 同　銀(31)   ( 0:01/00:00:06)\n   5 投了\n";
 
@@ -208,6 +208,7 @@ void RecordExchangeTest::exportAndCopyWriteTheGame() {
   QVERIFY(back);
   QVERIFY(back->moves == original->moves);
   QVERIFY(back->ending == records::Ending::kResign);
+  QCOMPARE(back->startTime, std::string("2024/01/05 10:00:00"));
 
   t.frame->CommandAction(Command::kCopyKif)->trigger();
   const auto copied =
