@@ -223,7 +223,6 @@ struct Reader {
   Judge judge;
   ReadError* error = nullptr;
   bool haveSecondsComment = false;
-  bool haveLevelComment = false;
 
   bool Fail(int line, std::string reason) {
     if (error) *error = ReadError{line, std::move(reason)};
@@ -261,7 +260,6 @@ struct Reader {
     if (std::sscanf(t.c_str(), "レベル：%d", &a) == 1) {
       if (a < 0 || a > 3) return Fail(line, "レベルは0から3です");
       record.level = a;
-      haveLevelComment = true;
     } else if (std::sscanf(t.c_str(), "消費時間：Man %d秒、Com %d秒", &a, &b) == 2) {
       if (a < 0 || b < 0 || a > 99999999 || b > 99999999) return Fail(line, "消費時間が不正です");
       record.playerSeconds = a;
