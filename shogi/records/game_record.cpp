@@ -739,12 +739,25 @@ bool ReadCsa(std::string_view text, Reader& rd) {
   return true;
 }
 
+// CSA writes times as "YYYY/MM/DD HH:MM:SS" in ASCII; KIF files often add the weekday
+// ("2024/01/05(金) 19:30:00"), which is left out. Empty when there is no date.
+std::string CsaTime(const std::string& text) {
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+  if (std::sscanf(text.c_str(), "%4d/%2d/%2d", &y, &mo, &d) != 3) return {};
+  std::size_t rest = text.find(' ');
+  if (rest == std::string::npos) return Printf("%04d/%02d/%02d", y, mo, d);
+  const int n = std::sscanf(text.c_str() + rest, " %2d:%2d:%2d", &h, &mi, &sec);
+  if (n < 2) return Printf("%04d/%02d/%02d", y, mo, d);
+  return Printf("%04d/%02d/%02d %02d:%02d:%02d", y, mo, d, h, mi, n == 3 ? sec : 0);
+}
+
 std::optional<std::string> WriteCsa(const GameRecord& rec) {
   const bool personFirst = rec.firstMover == 1;
   std::string out = "V2.2\n";
   out += std::string("N+") + (personFirst ? "Man" : "Com") + "\n";
   out += std::string("N-") + (personFirst ? "Com" : "Man") + "\n";
-  if (!rec.startTime.empty()) out += "$START_TIME:" + rec.startTime + "\n";
+  if (const std::string start = CsaTime(rec.startTime); !start.empty())
+    out += "$START_TIME:" + start + "\n";
   out += Printf("'level %d\n", rec.level);
   out += Printf("'seconds Man %d Com %d\n", rec.playerSeconds, rec.computerSeconds);
   out += "PI\n+\n";

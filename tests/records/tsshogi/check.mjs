@@ -47,6 +47,12 @@ for (const name of fs.readdirSync(goldenDir).sort()) {
     continue;
   }
   if (usiOf(record) !== expected) fail(`${name}: tsshogi reads other moves`);
+  // The thinking time of every move, from the KIF time column or the CSA T line.
+  const times = [...text.matchAll(ext === ".csa" ? /^T(\d+)$/gm : /\( *(\d+):(\d+)\//g)].map(
+    (m) => (m.length > 2 ? Number(m[1]) * 60 + Number(m[2]) : Number(m[1])));
+  record.moves.slice(1, times.length + 1).forEach((node, i) => {
+    if (node.elapsedMs !== times[i] * 1000) fail(`${name}: tsshogi reads move ${i + 1}'s time as ${node.elapsedMs} ms`);
+  });
   const stated = text.match(/^ *\d+ (投了|詰み|中断)/m);
   if (stated && lastSpecial(record) !== endings[stated[1]])
     fail(`${name}: tsshogi reads the end as ${lastSpecial(record)}`);
