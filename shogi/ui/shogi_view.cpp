@@ -376,8 +376,10 @@ void CShogiView::OnLButtonDown(QPoint pt) {
           SetTurn(kPlayerToMove);
           break;
         }
-        // The player's time total is the player's clock.
-        gs().playerSeconds = static_cast<int32_t>(ps_.playerClockMs / 1000);
+        // The player's time total is the player's clock; the move took what it grew by.
+        const auto total = static_cast<int32_t>(ps_.playerClockMs / 1000);
+        gs().moveSeconds[gs().moveNumber] = std::max(0, total - gs().playerSeconds);
+        gs().playerSeconds = total;
         RefreshViewPosition();
         const int m = gs().moveNumber;
         RequestCell(pending_.toFile, pending_.toRank);

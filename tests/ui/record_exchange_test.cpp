@@ -64,6 +64,7 @@ class RecordExchangeTest : public QObject {
   void droppedFileOpens();
   void pasteTakesGamesAndRefusesOtherPositions();
   void exportAndCopyWriteTheGame();
+  void playedGameIsWrittenWithItsTimes();
 };
 
 void RecordExchangeTest::enablementByTurn_data() {
@@ -219,6 +220,23 @@ void RecordExchangeTest::exportAndCopyWriteTheGame() {
   t.frame->CommandAction(Command::kCopySfen)->trigger();
   QCOMPARE(QGuiApplication::clipboard()->text(),
            QString::fromStdString(*records::SfenAfter(*original, 2)));
+}
+
+void RecordExchangeTest::playedGameIsWrittenWithItsTimes() {
+  ExchangeApp t;
+  t.view->OnNewGame();
+  QCOMPARE(t.ps().turn, 1);
+  for (int i = 0; i < 32; ++i) t.Tick();  // 3.2 s on the player's clock
+  t.Click(TestApp::CellCentre(2, 6));     // ７七 to ７六
+  t.Click(TestApp::CellCentre(2, 5));
+  QVERIFY(t.FinishComputer());
+  QCOMPARE(t.ps().turn, 1);
+  t.frame->CommandAction(Command::kCopyKif)->trigger();
+  const QString kif = QGuiApplication::clipboard()->text();
+  QVERIFY2(kif.contains(QString::fromUtf8("   1 ７六歩(77)   ( 0:03/00:00:03)\n")),
+           qPrintable(kif));
+  QVERIFY(kif.contains(QString::fromUtf8("開始日時：")));
+  QVERIFY(kif.contains(QString::fromUtf8("   3 中断\n")));
 }
 
 QTEST_MAIN(RecordExchangeTest)
