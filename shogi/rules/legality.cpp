@@ -258,4 +258,36 @@ std::vector<MoveRec> LegalMoves(const Position& pos, int side) {
   return out;
 }
 
+std::string PositionFault(const Position& pos, int sideToMove) {
+  if (sideToMove != kPlayerSide && sideToMove != kComputerSide) return "no side to move";
+  // Pieces of each base kind in the set (index = kind), kings counted per side.
+  constexpr int kSet[8] = {0, 18, 4, 4, 4, 4, 2, 2};
+  int count[8] = {};
+  int kings[3] = {};
+  for (int side = kPlayerSide; side <= kComputerSide; ++side)
+    for (int kind = kPawn; kind <= kRook; ++kind) count[kind] += pos.Hand(side, kind);
+  for (int f = 0; f < 9; ++f) {
+    int pawns[3] = {};
+    for (int r = 0; r < 9; ++r) {
+      const int owner = pos.Owner(f, r), kind = pos.KindAt(f, r);
+      if (owner == 0) continue;
+      if (owner != kPlayerSide && owner != kComputerSide) return "bad square";
+      if (kind == kKing) {
+        ++kings[owner];
+        continue;
+      }
+      const int base = kind > kPromoteOffset ? kind - kPromoteOffset : kind;
+      if (base < kPawn || base > kRook || kind == kPromoteOffset + kGold) return "bad piece";
+      ++count[base];
+      if (Stranded(owner, kind, r)) return "a piece that could never move";
+      if (kind == kPawn && ++pawns[owner] > 1) return "two unpromoted pawns of a side on a file";
+    }
+  }
+  if (kings[1] > 1 || kings[2] > 1) return "more than one king of a side";
+  for (int kind = kPawn; kind <= kRook; ++kind)
+    if (count[kind] > kSet[kind]) return "more pieces than the game has";
+  if (KingInCheck(pos, Opponent(sideToMove))) return "the side not to move is in check";
+  return "";
+}
+
 }  // namespace shogi

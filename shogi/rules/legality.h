@@ -3,6 +3,7 @@
 // the computer's own moves come from its generator and analysis.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "shogi/rules/types.h"
@@ -37,5 +38,11 @@ std::vector<MoveRec> LegalMoves(const Position& pos, int side);
 
 // Whether `side` has any legal move.
 bool HasLegalMove(const Position& pos, int side);
+
+// What makes `pos` with `sideToMove` to move no position of a game, or "" when nothing does:
+// more than one king of a side, more pieces of a kind than the game has, a pawn, lance or
+// knight that could never move again, two unpromoted pawns of a side on a file, or the side
+// not to move in check (its king could be taken).
+std::string PositionFault(const Position& pos, int sideToMove);
 
 }  // namespace shogi

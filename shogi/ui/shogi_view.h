@@ -136,7 +136,6 @@ class CShogiView : public QWidget {
   void ReplayStepBack(bool fromButton);
   void ReplayStepForward(bool fromButton);
   QString TrackFile(int track) const;
-  bool MoveRefused(const MoveRec& move);
   // Replay of the loaded moves 1..count from the start position.
   void EnterReplay(int count);
   bool TakeRecord(const records::GameRecord& record, const QString& source);
@@ -151,7 +150,6 @@ class CShogiView : public QWidget {
   QTimer timer_;
   AskFn ask_;
   std::function<int64_t()> nowMs_;
-  std::unique_ptr<GameState> scratch_;                     // work area of the legality checks
   records::Ending loadedEnding_ = records::Ending::kNone;  // of the record being replayed
   std::string startTime_;  // of the game played or replayed, "YYYY/MM/DD HH:MM:SS" if known
 
