@@ -10,6 +10,11 @@ for p in "${wanted[@]}"; do
     missing+=("$p")
   fi
 done
+# Debian's nodejs comes without npm; other builds of nodejs bring their own and conflict with it.
+if ! command -v npm >/dev/null 2>&1 &&
+  ! dpkg-query -W -f='${Status}' npm 2>/dev/null | grep -q 'install ok installed'; then
+  missing+=(npm)
+fi
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi

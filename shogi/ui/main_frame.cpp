@@ -2,12 +2,14 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -73,6 +75,18 @@ CMainFrame::CMainFrame(CShogiView* view, CShogiDoc* doc, QWidget* parent)
   QMenu* records = menuBar()->addMenu(U("棋譜(&F)"));
   AddCommand(records, "棋譜読込(&O)", "棋譜の読み込みを行います", Command::kLoadRecord);
   AddCommand(records, "指し継ぎ", "現在の局面から指し継ぎます", Command::kContinue);
+  records->addSeparator();
+  AddCommand(records, "棋譜ファイルを開く...", "KIF・KIFU・CSA形式の棋譜ファイルを開いて再生します",
+             Command::kOpenFile)
+      ->setShortcut(QKeySequence::Open);
+  AddCommand(records, "棋譜を書き出す...", "棋譜をKIF・KIFU・CSA形式のファイルに書き出します",
+             Command::kExport);
+  AddCommand(records, "局面をSFENでコピー", "表示している局面をSFENでクリップボードにコピーします",
+             Command::kCopySfen);
+  AddCommand(records, "棋譜をKIFでコピー", "棋譜をKIF形式でクリップボードにコピーします",
+             Command::kCopyKif);
+  AddCommand(records, "棋譜を貼り付け",
+             "クリップボードの棋譜（KIF・CSA・USIの局面）を読み込んで再生します", Command::kPaste);
 
   QMenu* settings = menuBar()->addMenu(U("設定(&E)"));
   AddCommand(settings, "各種設定(&C)", "各種設定を行います", Command::kSettings);
@@ -91,19 +105,13 @@ CMainFrame::CMainFrame(CShogiView* view, CShogiDoc* doc, QWidget* parent)
   about_->setStatusTip(U("ﾊﾞｰｼﾞｮﾝ情報を表示します"));
   connect(about_, &QAction::triggered, this, &CMainFrame::ShowAbout);
 
-  // The framework's file-new and file-open keys: both run the view's initial update again
-  // and leave the game alone; file-open first shows an open dialog whose file is not read.
+  // The framework's file-new key runs the view's initial update again and leaves the game
+  // alone; its file-open key is the records menu's open command.
   auto* fileNew = new QAction(this);
   fileNew->setShortcut(QKeySequence::New);
   connect(fileNew, &QAction::triggered, view_, &CShogiView::OnInitialUpdate);
   addAction(fileNew);
-  auto* fileOpen = new QAction(this);
-  fileOpen->setShortcut(QKeySequence::Open);
-  connect(fileOpen, &QAction::triggered, this, [this] {
-    QFileDialog dlg(this, QString(), QString(), U("Shogi ﾌｧｲﾙ (*.skf)"));
-    if (view_->Ask(dlg) == QDialog::Accepted) view_->OnInitialUpdate();
-  });
-  addAction(fileOpen);
+  setAcceptDrops(true);
 
   // A disabled item gets no hover from the menu, yet its prompt is shown like any other.
   for (QMenu* menu : {game, records, settings, help}) menu->installEventFilter(this);
@@ -161,6 +169,21 @@ QAction* CMainFrame::AddCommand(QMenu* menu, const char* text, const char* promp
     case Command::kContinue:
       connect(a, &QAction::triggered, view_, &CShogiView::OnContinue);
       break;
+    case Command::kOpenFile:
+      connect(a, &QAction::triggered, view_, &CShogiView::OnOpenRecordFile);
+      break;
+    case Command::kPaste:
+      connect(a, &QAction::triggered, view_, &CShogiView::OnPasteRecord);
+      break;
+    case Command::kExport:
+      connect(a, &QAction::triggered, view_, &CShogiView::OnExportRecord);
+      break;
+    case Command::kCopySfen:
+      connect(a, &QAction::triggered, view_, &CShogiView::OnCopySfen);
+      break;
+    case Command::kCopyKif:
+      connect(a, &QAction::triggered, view_, &CShogiView::OnCopyKif);
+      break;
   }
   return a;
 }
@@ -194,6 +217,30 @@ bool CMainFrame::event(QEvent* e) {
     return true;
   }
   return QMainWindow::event(e);
+}
+
+namespace {
+
+// The one local file of a drag, or empty.
+QString DroppedFile(const QMimeData* data) {
+  if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().front();
+  return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+}  // namespace
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* e) {
+  if (!DroppedFile(e->mimeData()).isEmpty() &&
+      CommandEnabled(Command::kOpenFile, view_->State().turn, view_->State().runningFromCd))
+    e->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* e) {
+  const QString path = DroppedFile(e->mimeData());
+  if (path.isEmpty()) return;
+  e->acceptProposedAction();
+  view_->OpenRecordFile(path);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {

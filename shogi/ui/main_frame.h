@@ -40,6 +40,9 @@ class CMainFrame : public QMainWindow {
   bool event(QEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  // A KIF, KIFU or CSA file dropped on the window opens as the open command does.
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
  private:
   QAction* AddCommand(class QMenu* menu, const char* text, const char* prompt, Command c);

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+#include "shogi/records/game_record.h"
 #include "shogi/ui/art.h"
 #include "shogi/ui/game_audio.h"
 #include "shogi/ui/play_state.h"
@@ -58,6 +59,15 @@ class CShogiView : public QWidget {
   void OnContinue();
   void OnSettings();
   void OnLoadRecord();
+
+  // Records from and to other programs (record_exchange.cpp). A refused record is shown in a
+  // message box and leaves the game as it was.
+  bool OpenRecordFile(const QString& path);
+  void OnOpenRecordFile();
+  void OnPasteRecord();
+  void OnExportRecord();
+  void OnCopySfen();
+  void OnCopyKif();
 
   // One tick of the 100 ms timer.
   void OnTimer();
@@ -128,7 +138,11 @@ class CShogiView : public QWidget {
   void ReplayStepBack(bool fromButton);
   void ReplayStepForward(bool fromButton);
   QString TrackFile(int track) const;
-  bool MoveRefused(const MoveRec& move);
+  // Replay of the loaded moves 1..count from the start position.
+  void EnterReplay(int count);
+  bool TakeRecord(const records::GameRecord& record, const QString& source);
+  void ShowRefusal(const QString& text);
+  records::GameRecord RecordToWrite() const;
 
   PlayState& ps_;
   GameAudio& audio_;
@@ -138,7 +152,8 @@ class CShogiView : public QWidget {
   QTimer timer_;
   AskFn ask_;
   std::function<int64_t()> nowMs_;
-  std::unique_ptr<GameState> scratch_;  // work area of the legality checks
+  records::Ending loadedEnding_ = records::Ending::kNone;  // of the record being replayed
+  std::string startTime_;  // of the game played or replayed, "YYYY/MM/DD HH:MM:SS" if known
 
   int shownOwners_[9][10] = {};
   int shownKinds_[9][10] = {};

@@ -1,0 +1,243 @@
+// Records from and to other programs in the window: opening a KIF file (by the command, by a
+// drop) into replay, a refused file, pasting, exporting and copying, and when the commands
+// are enabled.
+#include <QAction>
+#include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include "shogi/records/game_record.h"
+#include "ui_test_util.h"
+
+using namespace shogi;
+using namespace shogi::ui;
+using namespace shogi::ui::test;
+
+namespace {
+
+// A test application whose file dialogs pick `pick` and whose message boxes are collected.
+struct ExchangeApp : TestApp {
+  ExchangeApp() {
+    view->SetAsk([this](QDialog& d) {
+      if (auto* f = qobject_cast<QFileDialog*>(&d)) {
+        f->selectFile(pick);
+        if (!filter.isEmpty()) f->selectNameFilter(filter);
+        return int(QDialog::Accepted);
+      }
+      if (auto* m = qobject_cast<QMessageBox*>(&d)) {
+        boxes.push_back(m->text());
+        return int(QMessageBox::Ok);
+      }
+      return Answer(d);
+    });
+  }
+  QString Write(const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) return {};
+    return path;
+  }
+  QTemporaryDir dir;
+  QString pick, filter;
+  QStringList boxes;
+};
+
+const char* const kGame =
+    "開始日時：2024/01/05 10:00:00\n手合割：平手\n先手：Man\n後手：Com\n"
+    "   1 ７六歩(77)   ( 0:03/00:00:03)\n   2 ３四歩(33)   ( 0:05/00:00:05)\n"
+    "   3 ２二角成(88) ( 0:02/00:00:05)\n   4 同　銀(31)   ( 0:01/00:00:06)\n   5 投了\n";
+
+}  // namespace
+
+class RecordExchangeTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void enablementByTurn_data();
+  void enablementByTurn();
+  void openedFileIsReplayedAndContinued();
+  void refusedFileLeavesTheGame();
+  void droppedFileOpens();
+  void pasteTakesGamesAndRefusesOtherPositions();
+  void exportAndCopyWriteTheGame();
+  void playedGameIsWrittenWithItsTimes();
+};
+
+void RecordExchangeTest::enablementByTurn_data() {
+  QTest::addColumn<int>("turn");
+  QTest::addColumn<QString>("expected");  // open, paste, export, copy SFEN, copy KIF
+  QTest::newRow("no game") << 0 << "11111";
+  QTest::newRow("player to move") << 1 << "00111";
+  QTest::newRow("computer thinks") << 2 << "00000";
+  QTest::newRow("piece held") << 3 << "00000";
+  QTest::newRow("replay") << 4 << "11111";
+}
+
+void RecordExchangeTest::enablementByTurn() {
+  QFETCH(int, turn);
+  QFETCH(QString, expected);
+  TestApp t;
+  t.ps().turn = turn;
+  t.frame->UpdateCommands();
+  QString got;
+  for (Command c : {Command::kOpenFile, Command::kPaste, Command::kExport, Command::kCopySfen,
+                    Command::kCopyKif})
+    got += t.frame->CommandAction(c)->isEnabled() ? '1' : '0';
+  QCOMPARE(got, expected);
+  QCOMPARE(t.frame->CommandAction(Command::kOpenFile)->shortcut(),
+           QKeySequence(QKeySequence::Open));
+}
+
+void RecordExchangeTest::openedFileIsReplayedAndContinued() {
+  ExchangeApp t;
+  const QByteArray cp932 = QByteArray::fromStdString(*records::WriteGame(
+      *records::ReadGame(kGame, records::Format::kKifu, nullptr), records::Format::kKif));
+  t.pick = t.Write("game.kif", cp932);
+  t.frame->CommandAction(Command::kOpenFile)->trigger();
+  QVERIFY(t.boxes.isEmpty());
+  QCOMPARE(t.ps().turn, 4);
+  QCOMPARE(t.ps().replayLastMove, 4);
+  QCOMPARE(t.gs().moveNumber, 0);
+  QCOMPARE(t.gs().firstMover, 1);
+  QVERIFY(t.frame->CommandAction(Command::kContinue)->isEnabled());
+  // The mouse steps as in any replay; continuing at move 4 gives the person the move.
+  for (int m = 1; m <= 4; ++m) {
+    t.Click(QPoint(300, 200), Qt::RightButton);
+    QCOMPARE(t.gs().moveNumber, m);
+  }
+  // ２二 (fileIndex 7, rankIndex 1) holds the computer's silver that took the horse.
+  QCOMPARE(t.view->ShownKind(7, 1), int(kSilver));
+  QCOMPARE(t.view->ShownOwner(7, 1), kComputerSide);
+  t.view->OnContinue();
+  QCOMPARE(t.ps().turn, 1);
+}
+
+void RecordExchangeTest::refusedFileLeavesTheGame() {
+  ExchangeApp t;
+  QVERIFY(t.view->OpenRecordFile(t.Write("a.kifu", kGame)));
+  t.Click(QPoint(300, 200), Qt::RightButton);
+  const auto before = std::make_unique<GameState>();
+  std::copy(t.gs().moveRec.begin(), t.gs().moveRec.end(), before->moveRec.begin());
+  const struct {
+    const char* name;
+    QByteArray bytes;
+  } kRefused[] = {
+      {"illegal.kifu", "手合割：平手\n   1 ７六歩(77)\n   2 ５五歩(53)\n"},
+      {"handicap.kif", QByteArray("手合割：香落ち\n")},
+      {"binary.csa", QByteArray("\x00\x01\x02", 3)},
+  };
+  for (const auto& r : kRefused) {
+    t.boxes.clear();
+    QVERIFY(!t.view->OpenRecordFile(t.Write(r.name, r.bytes)));
+    QCOMPARE(t.boxes.size(), 1);
+    QVERIFY2(t.boxes[0].contains(r.name), qPrintable(t.boxes[0]));
+    QCOMPARE(t.ps().turn, 4);
+    QCOMPARE(t.ps().replayLastMove, 4);
+    QCOMPARE(t.gs().moveNumber, 1);
+    QVERIFY(t.gs().moveRec == before->moveRec);
+  }
+  t.boxes.clear();
+  t.view->OpenRecordFile(t.Write("bad.kifu", "手合割：平手\n   1 ７六歩(77)\n   2 ５五歩(53)\n"));
+  QVERIFY2(t.boxes.value(0).contains(QString::fromUtf8("3行目")), qPrintable(t.boxes.value(0)));
+}
+
+void RecordExchangeTest::droppedFileOpens() {
+  ExchangeApp t;
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(t.Write("dropped.csa", "PI\n+\n+7776FU\n-3334FU\n%TORYO\n"))});
+  // As a drag arrives: it enters, then drops.
+  const auto dragAndDrop = [&] {
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(t.frame, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(t.frame, &drop);
+    return true;
+  };
+  QVERIFY(dragAndDrop());
+  QCOMPARE(t.ps().turn, 4);
+  QCOMPARE(t.ps().replayLastMove, 2);
+  // During a game a drop is not taken.
+  t.ps().turn = 1;
+  t.Write("dropped.csa", "PI\n+\n+2726FU\n%TORYO\n");
+  QVERIFY(!dragAndDrop());
+  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().replayLastMove, 2);
+}
+
+void RecordExchangeTest::pasteTakesGamesAndRefusesOtherPositions() {
+  ExchangeApp t;
+  const struct {
+    const char* text;
+    int moves;  // -1: refused with a message
+  } kCases[] = {
+      {"position startpos moves 7g7f 3c3d 2g2f", 3},
+      {"V2.2\nPI\n+\n+7776FU\n%TORYO\n", 1},
+      {kGame, 4},
+      {"lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", 0},
+      {"lnsgkgsnl/1r5b1/ppppppppp/9/9/2P6/PP1PPPPPP/1B5R1/LNSGKGSNL w - 2", -1},
+  };
+  for (const auto& c : kCases) {
+    t.boxes.clear();
+    const int before = t.ps().replayLastMove;
+    QGuiApplication::clipboard()->setText(QString::fromUtf8(c.text));
+    t.frame->CommandAction(Command::kPaste)->trigger();
+    QCOMPARE(t.boxes.size(), c.moves < 0 ? 1 : 0);
+    QCOMPARE(t.ps().replayLastMove, c.moves < 0 ? before : c.moves);
+  }
+  QVERIFY(t.boxes[0].contains(QString::fromUtf8("平手")));
+}
+
+void RecordExchangeTest::exportAndCopyWriteTheGame() {
+  ExchangeApp t;
+  QVERIFY(t.view->OpenRecordFile(t.Write("in.kifu", kGame)));
+  t.Click(QPoint(300, 200), Qt::RightButton);
+  t.Click(QPoint(300, 200), Qt::RightButton);
+  const auto original = records::ReadGame(kGame, records::Format::kKifu, nullptr);
+  // The whole game being replayed, in the format of the chosen filter.
+  t.pick = t.dir.filePath("out");
+  t.filter = "CSA (*.csa)";
+  t.frame->CommandAction(Command::kExport)->trigger();
+  QFile csa(t.dir.filePath("out.csa"));
+  QVERIFY(csa.open(QIODevice::ReadOnly));
+  const QByteArray bytes = csa.readAll();
+  const auto back = records::ReadGame(bytes.toStdString(), records::Format::kCsa, nullptr);
+  QVERIFY(back);
+  QVERIFY(back->moves == original->moves);
+  QVERIFY(back->ending == records::Ending::kResign);
+  QCOMPARE(back->startTime, std::string("2024/01/05 10:00:00"));
+
+  t.frame->CommandAction(Command::kCopyKif)->trigger();
+  const auto copied =
+      records::ReadPastedGame(QGuiApplication::clipboard()->text().toStdString(), nullptr);
+  QVERIFY(copied);
+  QVERIFY(copied->moves == original->moves);
+  // The position shown, after two moves.
+  t.frame->CommandAction(Command::kCopySfen)->trigger();
+  QCOMPARE(QGuiApplication::clipboard()->text(),
+           QString::fromStdString(*records::SfenAfter(*original, 2)));
+}
+
+void RecordExchangeTest::playedGameIsWrittenWithItsTimes() {
+  ExchangeApp t;
+  t.view->OnNewGame();
+  QCOMPARE(t.ps().turn, 1);
+  for (int i = 0; i < 32; ++i) t.Tick();  // 3.2 s on the player's clock
+  t.Click(TestApp::CellCentre(2, 6));     // ７七 to ７六
+  t.Click(TestApp::CellCentre(2, 5));
+  QVERIFY(t.FinishComputer());
+  QCOMPARE(t.ps().turn, 1);
+  t.frame->CommandAction(Command::kCopyKif)->trigger();
+  const QString kif = QGuiApplication::clipboard()->text();
+  QVERIFY2(kif.contains(QString::fromUtf8("   1 ７六歩(77)   ( 0:03/00:00:03)\n")),
+           qPrintable(kif));
+  QVERIFY(kif.contains(QString::fromUtf8("開始日時：")));
+  QVERIFY(kif.contains(QString::fromUtf8("   3 中断\n")));
+}
+
+QTEST_MAIN(RecordExchangeTest)
+#include "record_exchange_test.moc"
