@@ -3,107 +3,74 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "shogi/engine/evaluate.h"
 #include "shogi/engine/lookahead.h"
 #include "shogi/rules/analyze.h"
 #include "shogi/rules/attacks.h"
-#include "shogi/rules/notation.h"
+#include "tests/rules/test_util.h"
 
 namespace shogi {
 namespace {
 
-std::unique_ptr<GameState> NewGame() {
-  auto gs = std::make_unique<GameState>();
-  ResetGameState(*gs);
+std::unique_ptr<GameState> NewGame(const std::string& sfen = "", const std::string& hands = "-") {
+  auto gs = testing_util::NewGame();
   gs->fixedClock = 1700000000;
+  if (!sfen.empty()) {
+    gs->snapshot[0] = testing_util::FromSfen(sfen, hands);
+    gs->moveNumber = 1;
+  }
   return gs;
 }
 
-Position Board(const std::string& board, const std::string& side = "b",
-               const std::string& hands = "-") {
-  std::string error;
-  auto p = ParseSfen(board, side, hands, &error);
-  EXPECT_TRUE(p.has_value()) << error;
-  return p ? ToInternal(*p, 1) : Position{};
-}
-
-MoveEntry Entry(int tag, int value, std::initializer_list<int> gains, int support = 0) {
-  MoveEntry e;
-  e.move.toFile = tag;
-  e.value = value;
-  int i = 0;
-  for (int g : gains) e.gains[i++] = g;
-  e.supportBalance = support;
-  return e;
-}
-
-std::vector<int> Tags(const GameState& gs) {
-  std::vector<int> t;
-  for (int i = 0; i < gs.moveListCount; ++i) t.push_back(gs.moveList[i].move.toFile);
-  return t;
-}
-
-TEST(SortMoveList, ValueThenGainsThenSupport) {
+// Sorts entries tagged 0, 1, ... (in toFile) given as {value, gains..., support}; returns the
+// tags in their new order.
+std::vector<int> Sorted(const std::vector<std::vector<int>>& entries, int n) {
   auto gs = NewGame();
-  gs->moveList[0] = Entry(0, 60, {60, 58}, 1);
-  gs->moveList[1] = Entry(1, 80, {80});
-  gs->moveList[2] = Entry(2, 60, {60, 59}, 0);
-  gs->moveList[3] = Entry(3, 60, {60, 58}, 2);
-  gs->moveList[4] = Entry(4, kLossScore, {});
-  gs->moveList[5] = Entry(5, 60, {60}, 9);  // a shorter list loses to a longer one
-  gs->moveListCount = 6;
-  SortMoveList(*gs, 6);
-  EXPECT_EQ(Tags(*gs), (std::vector<int>{1, 2, 3, 0, 5, 4}));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    MoveEntry& e = gs->moveList[i];
+    e.move.toFile = static_cast<int>(i);
+    e.value = entries[i][0];
+    for (std::size_t g = 1; g + 1 < entries[i].size(); ++g) e.gains[g - 1] = entries[i][g];
+    e.supportBalance = entries[i].back();
+  }
+  gs->moveListCount = static_cast<int>(entries.size());
+  SortMoveList(*gs, n);
+  std::vector<int> tags;
+  for (std::size_t i = 0; i < entries.size(); ++i) tags.push_back(gs->moveList[i].move.toFile);
+  return tags;
 }
 
-TEST(SortMoveList, StopsAtADecisiveValue) {
-  auto gs = NewGame();
-  gs->moveList[0] = Entry(0, kWinScore, {kWinScore});
-  gs->moveList[1] = Entry(1, 1, {1});
-  gs->moveList[2] = Entry(2, 5, {5});
-  gs->moveListCount = 3;
-  SortMoveList(*gs, 3);
-  EXPECT_EQ(Tags(*gs), (std::vector<int>{0, 1, 2}));  // the rest stays as it was
-  // Only the first n places are settled.
-  gs->moveList[0] = Entry(0, 1, {1});
-  gs->moveList[1] = Entry(1, 3, {3});
-  gs->moveList[2] = Entry(2, 2, {2});
-  gs->moveList[3] = Entry(3, 4, {4});
-  gs->moveListCount = 4;
-  SortMoveList(*gs, 1);
-  EXPECT_EQ(gs->moveList[0].move.toFile, 3);
+TEST(SortMoveList, ValueThenGainsThenSupportAndNoFurtherThanADecisiveValue) {
+  // A shorter gain list loses to a longer one.
+  EXPECT_EQ(Sorted({{60, 60, 58, 1},
+                    {80, 80, 0},
+                    {60, 60, 59, 0},
+                    {60, 60, 58, 2},
+                    {kLossScore, 0},
+                    {60, 60, 9}},
+                   6),
+            (std::vector<int>{1, 2, 3, 0, 5, 4}));
+  EXPECT_EQ(Sorted({{kWinScore, kWinScore, 0}, {1, 1, 0}, {5, 5, 0}}, 3),
+            (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(Sorted({{1, 1, 0}, {3, 3, 0}, {2, 2, 0}, {4, 4, 0}}, 1)[0], 3);  // n places only
 }
 
-TEST(LookAhead, PlayerTakingTheKingEndsTheSearch) {
-  auto gs = NewGame();
-  // The player's rook sees the computer's king.
-  gs->snapshot[0] = Board("4k4/9/9/9/4R4/9/9/9/4K4");
-  gs->moveNumber = 1;
-  gs->level = 3;
-  EXPECT_EQ(LookAhead(*gs), kLossScore);
-  EXPECT_EQ(gs->evaluateCalls, 0u);
-  EXPECT_EQ(gs->progressTotal.load(), 1);
-  EXPECT_EQ(gs->bestRootIndex, 0);
-}
+TEST(LookAhead, DecidedPositionsAndTheDepthOfEachLevel) {
+  auto taken = NewGame("4k4/9/9/9/4R4/9/9/9/4K4");  // the player's rook sees the king
+  taken->level = 3;
+  EXPECT_EQ(LookAhead(*taken), kLossScore);
+  EXPECT_EQ(taken->evaluateCalls, 0u);
+  EXPECT_EQ(taken->progressTotal.load(), 1);
+  EXPECT_EQ(taken->bestRootIndex, 0);
+  auto mated = NewGame("k8/9/9/9/9/9/7s1/8g/8K");  // the player has no legal move
+  mated->level = 2;
+  EXPECT_EQ(LookAhead(*mated), kWinScore);
 
-TEST(LookAhead, PlayerWithoutLegalMoveLoses) {
-  auto gs = NewGame();
-  // The player's king on 1i is mated by the gold on 1h, which the silver guards.
-  gs->snapshot[0] = Board("k8/9/9/9/9/9/7s1/8g/8K");
-  gs->moveNumber = 1;
-  gs->level = 2;
-  EXPECT_EQ(LookAhead(*gs), kWinScore);
-}
-
-TEST(LookAhead, DepthFollowsTheLevel) {
-  const Position start =
-      Board("ln1g3nl/1r1sk1gs1/p1pppp1pp/1p4p2/7P1/2P6/PP1PPPP1P/1SG4R1/LN2KGSNL", "b", "Bb");
   uint64_t calls[4] = {};
   for (int level = 0; level <= 3; ++level) {
-    auto gs = NewGame();
-    gs->snapshot[0] = start;
-    gs->moveNumber = 1;
+    auto gs = NewGame("ln1g3nl/1r1sk1gs1/p1pppp1pp/1p4p2/7P1/2P6/PP1PPPP1P/1SG4R1/LN2KGSNL", "Bb");
     gs->level = level;
     gs->gamePhase = 1;
     LookAhead(*gs);
@@ -116,8 +83,7 @@ TEST(LookAhead, DepthFollowsTheLevel) {
 
 TEST(Formation, EqualScoresTakeTheLaterMove) {
   auto gs = NewGame();
-  // The computer (white, firstMover 1) to move at move 2 after 7g7f.
-  CommitMove(*gs, MoveRec{2, 6, 2, 5, 0, 0}, kPlayerSide);
+  CommitMove(*gs, MoveRec{2, 6, 2, 5, 0, 0}, kPlayerSide);  // 7g7f; the computer to move
   gs->moveNumber = 2;
   gs->gamePhase = 1;
   gs->baseScore = Evaluate(*gs, gs->snapshot[1], gs->computerSide);
@@ -129,6 +95,11 @@ TEST(Formation, EqualScoresTakeTheLaterMove) {
   Position expected = gs->snapshot[1];
   ApplyMove(expected, gs->moveRec[2], kComputerSide);
   EXPECT_EQ(gs->snapshot[2], expected);
+  // An empty move list is refused and leaves the record alone.
+  gs->moveListCount = 0;
+  const MoveRec before = gs->moveRec[2];
+  EXPECT_EQ(ChooseFormationMove(*gs, 2), kLossScore);
+  EXPECT_EQ(gs->moveRec[2], before);
 }
 
 TEST(Formation, PawnResetDiscardsWhatCameBefore) {
@@ -140,15 +111,6 @@ TEST(Formation, PawnResetDiscardsWhatCameBefore) {
   BuildPieceList(*gs, p);
   EXPECT_EQ(FormationScore(*gs, 4), 10 + 72);
   EXPECT_EQ(FormationScore(*gs, 2), 8);  // no reset in formation 2: 1 x 8 + 1 x 0 + 0 x 8
-}
-
-TEST(Formation, EmptyMoveListIsRefused) {
-  auto gs = NewGame();
-  gs->moveNumber = 1;
-  gs->moveListCount = 0;
-  gs->moveRec[1] = MoveRec{1, 2, 3, 4, 0, 0};
-  EXPECT_EQ(ChooseFormationMove(*gs, 2), kLossScore);
-  EXPECT_EQ(gs->moveRec[1], (MoveRec{1, 2, 3, 4, 0, 0}));
 }
 
 }  // namespace

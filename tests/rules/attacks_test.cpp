@@ -1,7 +1,8 @@
-// Attack maps with their continuations, and the piece list.
+// Attack maps with their continuations, and the piece list. Boards are SFEN with black = the
+// player; column j of row i is the square (fileIndex j, rankIndex i).
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <vector>
 
 #include "shogi/rules/attacks.h"
 #include "test_util.h"
@@ -9,110 +10,92 @@
 namespace shogi {
 namespace {
 
-// Attacks of the single piece on (f, r), as counts per square.
+using testing_util::FromSfen;
+
 AttackMap PieceMap(const Position& p, int f, int r) {
   AttackMap m;
   AddPieceAttacks(p, p.Owner(f, r), f, r, m);
   return m;
 }
 
-TEST(AttackMap, StartPositionRookStopsAtItsBishopAndSeesPastItsPawn) {
-  const Position p = StartPosition();
-  const AttackMap m = PieceMap(p, 7, 7);
-  for (int f = 1; f <= 6; ++f) EXPECT_EQ(m.byKind[Sq(f, 7)][kRook], 1) << f;
-  EXPECT_EQ(m.counts[Sq(8, 7)], 1);
-  EXPECT_EQ(m.counts[Sq(0, 7)], 0);  // behind its own bishop
-  EXPECT_EQ(m.counts[Sq(7, 6)], 1);  // its pawn
-  EXPECT_EQ(m.counts[Sq(7, 5)], 1);  // the square the pawn covers
-  EXPECT_EQ(m.counts[Sq(7, 4)], 0);
-  EXPECT_EQ(m.counts[Sq(7, 8)], 1);  // its knight
-  int total = 0;
-  for (int c : m.counts) total += c;
-  EXPECT_EQ(total, 10);
-}
+struct Count {
+  int f, r, count;
+};
 
-TEST(AttackMap, SlidesRunThroughOneFriendlySlider) {
-  Position p;
-  p.Set(4, 4, kPlayerSide, kRook);
-  p.Set(4, 3, kPlayerSide, kRook);
-  p.Set(4, 1, kComputerSide, kPawn);
-  AttackMap m;
-  BuildAttackMap(p, kPlayerSide, m);
-  EXPECT_EQ(m.counts[Sq(4, 2)], 2);
-  EXPECT_EQ(m.byKind[Sq(4, 2)][kRook], 2);
-  EXPECT_EQ(m.counts[Sq(4, 1)], 2);
-  EXPECT_EQ(m.counts[Sq(4, 0)], 0);
-
-  // Rook, lance, lance toward the enemy: both lances counted, nothing beyond.
-  Position q;
-  q.Set(4, 6, kPlayerSide, kRook);
-  q.Set(4, 5, kPlayerSide, kLance);
-  q.Set(4, 4, kPlayerSide, kLance);
-  const AttackMap r = PieceMap(q, 4, 6);
-  EXPECT_EQ(r.counts[Sq(4, 5)], 1);
-  EXPECT_EQ(r.counts[Sq(4, 4)], 1);
-  EXPECT_EQ(r.counts[Sq(4, 3)], 0);
-  // A lance carries only the forward file slide: behind the rook nothing runs on.
-  q.Set(4, 7, kPlayerSide, kLance);
-  EXPECT_EQ(PieceMap(q, 4, 6).counts[Sq(4, 8)], 0);
-  // The lance's own slide runs through a rook in front of it.
-  Position l;
-  l.Set(0, 0, kComputerSide, kLance);
-  l.Set(0, 2, kComputerSide, kRook);
-  const AttackMap lm = PieceMap(l, 0, 0);
-  EXPECT_EQ(lm.counts[Sq(0, 1)], 1);
-  EXPECT_EQ(lm.counts[Sq(0, 2)], 1);
-  EXPECT_EQ(lm.counts[Sq(0, 8)], 1);
-  EXPECT_EQ(lm.byKind[Sq(0, 8)][kLance], 1);
+// The attacks of the one piece on (f, r) on some squares; total: the sum over the board, or -1.
+TEST(AttackMap, SlidesRunThroughOneFriendlySliderAndStopAtEnemies) {
+  struct Case {
+    const char* why;
+    const char* sfen;
+    int f, r, total;
+    std::vector<Count> counts;
+  };
+  const Case cases[] = {
+      {"the start position's rook sees past its pawn, not past its bishop",
+       "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL",
+       7,
+       7,
+       10,
+       {{1, 7, 1}, {6, 7, 1}, {8, 7, 1}, {0, 7, 0}, {7, 6, 1}, {7, 5, 1}, {7, 4, 0}, {7, 8, 1}}},
+      {"a rook through the rook before it",
+       "9/9/9/4p4/4R4/4R4/9/9/9",
+       4,
+       5,
+       -1,
+       {{4, 4, 1}, {4, 3, 1}, {4, 2, 0}}},
+      {"through one lance only",
+       "9/9/9/9/4L4/4L4/4R4/4L4/9",
+       4,
+       6,
+       -1,
+       {{4, 5, 1}, {4, 4, 1}, {4, 3, 0}, {4, 8, 0}}},
+      {"a lance through a rook", "l8/9/r8/9/9/9/9/9/9", 0, 0, 8, {{0, 1, 1}, {0, 2, 1}, {0, 8, 1}}},
+      {"an enemy piece ends the slide", "9/9/9/4g4/4R4/9/9/9/9", 4, 4, -1, {{4, 3, 1}, {4, 2, 0}}},
+  };
+  for (const Case& c : cases) {
+    const Position p = FromSfen(c.sfen);
+    const AttackMap m = PieceMap(p, c.f, c.r);
+    for (const Count& k : c.counts) {
+      EXPECT_EQ(m.counts[Sq(k.f, k.r)], k.count) << c.why << " at " << k.f << "," << k.r;
+      EXPECT_EQ(m.byKind[Sq(k.f, k.r)][p.KindAt(c.f, c.r)], k.count) << c.why;
+    }
+    int total = 0;
+    for (int n : m.counts) total += n;
+    if (c.total >= 0) {
+      EXPECT_EQ(total, c.total) << c.why;
+    }
+  }
+  // Both rooks of the second board count on the squares they share.
+  AttackMap both;
+  BuildAttackMap(FromSfen("9/9/9/9/4R4/4R4/9/9/9"), kPlayerSide, both);
+  EXPECT_EQ(both.byKind[Sq(4, 3)][kRook], 2);
 }
 
 TEST(AttackMap, OneStepBeyondAStepPiece) {
   struct Case {
-    int frontKind, df, dr, beyond;
+    int slider, frontKind, df, dr, beyond;
   };
-  // The player's rook on (4, 4); the friendly piece next to it in direction (df, dr).
+  // The player's slider on (4, 4); its own piece next to it in direction (df, dr).
   const Case cases[] = {
-      {kGold, 0, -1, 1}, {kProSilver, 0, -1, 1}, {kSilver, 0, -1, 1},  {kSilver, 1, 0, 0},
-      {kGold, 1, 0, 1},  {kPawn, 0, -1, 1},      {kPawn, 0, 1, 0},     {kGold, 0, 1, 1},
-      {kKing, 0, -1, 0}, {kKnight, 0, -1, 0},    {kProPawn, -1, 0, 1}, {kBishop, 0, -1, 0},
+      {kRook, kGold, 0, -1, 1},       {kRook, kProSilver, 0, -1, 1}, {kRook, kSilver, 0, -1, 1},
+      {kRook, kSilver, 1, 0, 0},      {kRook, kGold, 1, 0, 1},       {kRook, kPawn, 0, -1, 1},
+      {kRook, kPawn, 0, 1, 0},        {kRook, kGold, 0, 1, 1},       {kRook, kKing, 0, -1, 0},
+      {kRook, kKnight, 0, -1, 0},     {kRook, kProPawn, -1, 0, 1},   {kRook, kBishop, 0, -1, 0},
+      {kBishop, kProPawn, -1, -1, 0}, {kBishop, kSilver, -1, 1, 1},  {kBishop, kGold, -1, -1, 1},
+      {kBishop, kGold, -1, 1, 0},     {kBishop, kDragon, 1, 1, 1},   {kBishop, kKing, 1, -1, 0},
   };
-  for (const Case& c : cases) {
-    Position p;
-    p.Set(4, 4, kPlayerSide, kRook);
-    p.Set(4 + c.df, 4 + c.dr, kPlayerSide, c.frontKind);
-    const AttackMap m = PieceMap(p, 4, 4);
-    EXPECT_EQ(m.counts[Sq(4 + c.df, 4 + c.dr)], 1) << c.frontKind;
-    EXPECT_EQ(m.counts[Sq(4 + 2 * c.df, 4 + 2 * c.dr)], c.beyond)
-        << "kind " << c.frontKind << " at " << c.df << "," << c.dr;
+  for (int side : {kPlayerSide, kComputerSide}) {
+    const int turn = side == kPlayerSide ? 1 : -1;  // the computer's forward is +1 rank
+    for (const Case& c : cases) {
+      Position p;
+      p.Set(4, 4, side, c.slider);
+      p.Set(4 + c.df, 4 + c.dr * turn, side, c.frontKind);
+      const AttackMap m = PieceMap(p, 4, 4);
+      EXPECT_EQ(m.counts[Sq(4 + c.df, 4 + c.dr * turn)], 1);
+      EXPECT_EQ(m.counts[Sq(4 + 2 * c.df, 4 + 2 * c.dr * turn)], c.beyond)
+          << "side " << side << " kind " << c.frontKind << " at " << c.df << "," << c.dr;
+    }
   }
-  // Diagonals: promoted minor pieces do not extend a bishop's slide; silver, gold (forward
-  // only), bishop and dragon do.
-  const Case diagonal[] = {{kProPawn, -1, -1, 0}, {kSilver, -1, 1, 1}, {kGold, -1, -1, 1},
-                           {kGold, -1, 1, 0},     {kDragon, 1, 1, 1},  {kKing, 1, -1, 0}};
-  for (const Case& c : diagonal) {
-    Position p;
-    p.Set(4, 4, kPlayerSide, kBishop);
-    p.Set(4 + c.df, 4 + c.dr, kPlayerSide, c.frontKind);
-    const AttackMap m = PieceMap(p, 4, 4);
-    EXPECT_EQ(m.counts[Sq(4 + 2 * c.df, 4 + 2 * c.dr)], c.beyond) << c.frontKind;
-  }
-  // The same directions are relative to the side: the computer's forward is +1 rank.
-  Position c;
-  c.Set(4, 4, kComputerSide, kRook);
-  c.Set(4, 5, kComputerSide, kPawn);
-  EXPECT_EQ(PieceMap(c, 4, 4).counts[Sq(4, 6)], 1);
-  c.Set(4, 5, kEmpty, kEmpty);
-  c.Set(4, 3, kComputerSide, kPawn);
-  EXPECT_EQ(PieceMap(c, 4, 4).counts[Sq(4, 2)], 0);
-}
-
-TEST(AttackMap, EnemyPieceEndsTheSlide) {
-  Position p;
-  p.Set(4, 4, kPlayerSide, kRook);
-  p.Set(4, 3, kComputerSide, kGold);
-  const AttackMap m = PieceMap(p, 4, 4);
-  EXPECT_EQ(m.counts[Sq(4, 3)], 1);
-  EXPECT_EQ(m.counts[Sq(4, 2)], 0);
 }
 
 TEST(AttackMap, BuildersClearWhatTheySay) {
@@ -125,35 +108,33 @@ TEST(AttackMap, BuildersClearWhatTheySay) {
   EXPECT_EQ(m.counts[Sq(7, 5)], 1);
   EXPECT_EQ(m.byKind[0][1], 9);  // byKind is the caller's business
   BuildPieceAndSliderMap(p, kPlayerSide, m, 7, 7);
-  // The rook counted twice (once as the piece, once as a slider), plus the lance's slide.
-  EXPECT_EQ(m.counts[Sq(7, 5)], 2);
-  EXPECT_EQ(m.counts[Sq(0, 7)], 1);  // only the lance on (0, 8)
+  EXPECT_EQ(m.counts[Sq(7, 5)], 2);  // the rook as the piece and as a slider
+  EXPECT_EQ(m.counts[Sq(0, 7)], 1);  // the lance on (0, 8)
   AttackMap s;
   BuildSliderAttackMap(p, kComputerSide, s);
   EXPECT_EQ(s.byKind[Sq(0, 1)][kLance], 1);
   EXPECT_EQ(s.byKind[Sq(4, 2)][kPawn], 0);
 }
 
-TEST(PieceList, BoardFirstThenHands) {
+TEST(PieceList, BoardFileByFileThenHandsKindByKind) {
   auto gs = testing_util::NewGame();
-  Position p = StartPosition();
-  BuildPieceList(*gs, p);
-  for (const auto& e : gs->pieceList) EXPECT_LT(e.fileIndex, 9);
-  EXPECT_EQ(gs->pieceList[0].kind, kLance);
-  EXPECT_EQ(gs->pieceList[0].owner, kComputerSide);
-  EXPECT_EQ(gs->pieceList[39].kind, kLance);
-  EXPECT_EQ(gs->pieceList[39].owner, kPlayerSide);
-  ApplyMove(p, MoveRec{2, 6, 2, 5, 0, 0}, kPlayerSide);
-  ApplyMove(p, MoveRec{6, 2, 6, 3, 0, 0}, kComputerSide);
-  ApplyMove(p, MoveRec{1, 7, 7, 1, 0, 0}, kPlayerSide);    // bishop takes bishop
-  ApplyMove(p, MoveRec{6, 0, 7, 1, 0, 0}, kComputerSide);  // silver takes back
-  BuildPieceList(*gs, p);
-  EXPECT_EQ(gs->pieceList[38].kind, kBishop);
-  EXPECT_EQ(gs->pieceList[38].owner, kPlayerSide);
-  EXPECT_EQ(gs->pieceList[38].fileIndex, 9);
-  EXPECT_EQ(gs->pieceList[39].owner, kComputerSide);
-  EXPECT_EQ(gs->pieceList[39].rankIndex, 9);
-  EXPECT_EQ(gs->pieceList[37].fileIndex, 8);
+  BuildPieceList(*gs, FromSfen("4k4/9/9/9/9/9/9/1G7/4K4", "Pbr"));
+  struct Entry {
+    int owner, kind, f, r;
+  };
+  const Entry expected[] = {{kPlayerSide, kGold, 1, 7},     {kComputerSide, kKing, 4, 0},
+                            {kPlayerSide, kKing, 4, 8},     {kPlayerSide, kPawn, 9, 9},
+                            {kComputerSide, kBishop, 9, 9}, {kComputerSide, kRook, 9, 9},
+                            {kNoSide, kEmpty, 0, 0}};
+  for (int i = 0; i < 7; ++i) {
+    const PieceListEntry& e = gs->pieceList[i];
+    EXPECT_EQ((std::vector<int>{e.owner, e.kind, e.fileIndex, e.rankIndex}),
+              (std::vector<int>{expected[i].owner, expected[i].kind, expected[i].f, expected[i].r}))
+        << i;
+  }
+  BuildPieceList(*gs, StartPosition());
+  EXPECT_EQ(gs->pieceList[39].owner, kPlayerSide);  // all 40 on the board
+  EXPECT_EQ(gs->pieceList[39].fileIndex, 8);
 }
 
 }  // namespace

@@ -37,7 +37,9 @@ class WindowLoop {
       audio_.Pump();
       if (done()) return true;
       std::unique_lock lock(mutex_);
-      if (!cv_.wait_until(lock, deadline, [this] { return woken_; })) return done();
+      // The deadline holds even when wakes never stop coming.
+      if (!cv_.wait_until(lock, deadline, [this] { return woken_; }) || Clock::now() >= deadline)
+        return done();
       woken_ = false;
     }
   }

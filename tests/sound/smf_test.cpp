@@ -60,7 +60,7 @@ TEST(SmfLengthTest, MalformedFiles) {
   smf[0] = 'X';
   EXPECT_FALSE(SmfLengthSeconds(smf).has_value());
   smf = MakeSmf(4, 120);
-  smf.resize(smf.size() - 5);  // the track chunk is shorter than it says
+  smf.erase(smf.end() - 5, smf.end());  // the track chunk is shorter than it says
   EXPECT_FALSE(SmfLengthSeconds(smf).has_value());
   const std::string wave = "RIFF\x24\x00\x00\x00WAVEfmt ";
   EXPECT_FALSE(SmfLengthSeconds(std::vector<uint8_t>(wave.begin(), wave.end())).has_value());
