@@ -381,18 +381,24 @@ void UsiEngine::CmdBench(const std::vector<std::string>& w) {
   if (w.size() > 3 || (w.size() > 1 && (!ToInt(w[1], level) || level < 0 || level > 3)) ||
       (w.size() > 2 && (!ToInt(w[2], count) || count < 0)))
     return Error("usage: bench [level 0..3 [count]]");
-  const BenchResult r = RunBench(level, count);
-  for (std::size_t i = 0; i < r.moves.size(); ++i) {
+  out_.flush();
+  const BenchResult r = RunBench(level, count, options_.bookFile);
+  std::fflush(stdout);
+  if (!r.bookLoaded)
+    return Error("bench needs the opening book: cannot open '" + options_.bookFile + "'");
+  for (std::size_t i = 0; i < r.thinks.size(); ++i) {
+    const BenchThink& t = r.thinks[i];
     char ms[32];
-    std::snprintf(ms, sizeof ms, "%.1f", r.milliseconds[i]);
-    out_ << "bench " << i + 1 << " " << r.moves[i] << " " << ms << " ms\n";
+    std::snprintf(ms, sizeof ms, "%.1f", t.milliseconds);
+    out_ << "bench " << i + 1 << " move " << t.moveNumber << " " << t.move << " phase " << t.phase
+         << " opening " << t.openingType << " " << ms << " ms\n";
   }
   const uint64_t calls = r.analyzeCalls + r.evasionCalls + r.evaluateCalls;
   char line[256];
   std::snprintf(line, sizeof line,
-                "bench level %d positions %zu analyze %" PRIu64 " evasions %" PRIu64
+                "bench level %d thinks %zu analyze %" PRIu64 " evasions %" PRIu64
                 " evaluate %" PRIu64 " seconds %.3f calls/s %.0f signature %016" PRIx64 "\n",
-                level, r.moves.size(), r.analyzeCalls, r.evasionCalls, r.evaluateCalls, r.seconds,
+                level, r.thinks.size(), r.analyzeCalls, r.evasionCalls, r.evaluateCalls, r.seconds,
                 r.seconds > 0 ? static_cast<double>(calls) / r.seconds : 0.0, r.signature);
   out_ << line;
 }

@@ -1,12 +1,18 @@
-// The USI front end: handshake, positions, the analysis and perft commands, bad input.
+// The USI front end: handshake, positions, the analysis and perft commands, bad input, and
+// whole games.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "shogi/engine/usi.h"
+#include "shogi/rules/attacks.h"
+#include "shogi/rules/movegen.h"
 
 namespace shogi {
 namespace {
@@ -125,46 +131,87 @@ TEST_F(Usi, OptionsAreAnnouncedAndChecked) {
   }
 }
 
-// Plays a whole game through the protocol: the engine against a scripted player that takes
-// the legal move picked by the move number, until the engine resigns, mates or the limit.
-TEST_F(Usi, PlaysWholeGamesAtEveryLevel) {
-  for (const char* level : {"Easy", "Normal", "Hard"}) {
-    for (bool engineBlack : {false, true}) {
-      Send(std::string("setoption name Level value ") + level +
-           "\nsetoption name FixedClock value 1700000000\nsetoption name BookFile value none\n"
-           "usinewgame\n");
-      std::string moves;
-      int ply = 0;
-      std::string last;
-      const int limit = std::string(level) == "Hard" ? 60 : 140;
-      for (; ply < limit; ++ply) {
-        const bool engineTurn = (ply % 2 == 0) == engineBlack;
-        const std::string position = "position startpos" + (moves.empty() ? "" : " moves" + moves);
-        if (engineTurn) {
-          const auto answer = Send(position + "\ngo\n");
-          ASSERT_GE(answer.size(), 2u);
-          last = answer.back();
-          ASSERT_EQ(last.rfind("bestmove ", 0), 0u) << last;
-          ASSERT_EQ(answer[answer.size() - 2].rfind("info string phase ", 0), 0u);
-          const std::string move = last.substr(9);
-          if (move == "resign") break;
-          moves += " " + move;
-          // The engine's own move must be accepted back as a legal move.
-          ASSERT_TRUE(Send("position startpos moves" + moves + "\n").empty()) << moves;
-        } else {
-          const auto list = Send(position + "\nanalyze computer " + (engineBlack ? "b" : "w") +
-                                 " ply 0 phase 0 level 1\n");
-          std::vector<std::string> legal;
-          for (const auto& l : list)
-            if (l.find(" illegal 0 ") != std::string::npos)
-              legal.push_back(l.substr(5, l.find(' ', 5) - 5));
-          if (legal.empty()) break;  // mated
-          moves += " " + legal[(ply * 7 + 3) % legal.size()];
-        }
+std::string BookPath() {
+  const std::string here = __FILE__;
+  return here.substr(0, here.rfind("tests/engine/")) + "data/joseki.dat";
+}
+
+// The legal moves of `side` (1 black, 2 white) in USI: the generator's moves that leave the own
+// king unattacked.
+std::vector<std::string> LegalMoves(const Position& pos, int side) {
+  auto gs = std::make_unique<GameState>();
+  GenerateMoves(*gs, pos, side);
+  std::vector<std::string> legal;
+  AttackMap enemy;
+  for (int i = 0; i < gs->moveListCount; ++i) {
+    Position next = pos;
+    ApplyMove(next, gs->moveList[i].move, side);
+    enemy.Clear();
+    BuildAttackMap(next, Opponent(side), enemy);
+    const int king = FindKing(next, side);
+    if (king >= 0 && enemy.counts[king] == 0) legal.push_back(MoveToUsi(gs->moveList[i].move, 1));
+  }
+  return legal;
+}
+
+struct Fnv {
+  uint64_t h = 1469598103934665603ULL;
+  void Add(const std::string& s) {
+    for (unsigned char c : s) h = (h ^ c) * 1099511628211ULL;
+    h = (h ^ 0xff) * 1099511628211ULL;
+  }
+};
+
+// One whole game per level through the protocol, with the book, against an opponent that
+// picks among its legal moves with a seeded generator. The hash covers every move and the
+// engine's report after each of its moves. Update only with a change meant to change play;
+// the current values: usi_tests --gtest_filter=Usi.GameSignatures (one failure per game).
+TEST_F(Usi, GameSignatures) {
+  struct Game {
+    const char* level;
+    bool engineBlack;
+    uint64_t signature;
+  };
+  const Game games[] = {
+      {"Easy", true, 0x8f5e248e43eb1e55ULL},
+      {"Normal", false, 0xa071da582d66ea6aULL},
+      {"Hard", true, 0x654f826ba8129177ULL},
+  };
+  for (const Game& g : games) {
+    Send(std::string("setoption name Level value ") + g.level +
+         "\nsetoption name FixedClock value 1700000000\nsetoption name BookFile value " +
+         BookPath() + "\nusinewgame\n");
+    std::mt19937 rng(12);
+    Position pos = ToInternal(UsiStartPosition(), 1);
+    std::string moves;
+    Fnv fnv;
+    for (int ply = 0;; ++ply) {
+      const int side = ply % 2 == 0 ? 1 : 2;  // black, white
+      const std::string position = "position startpos" + (moves.empty() ? "" : " moves" + moves);
+      std::string move;
+      if ((side == 1) == g.engineBlack) {
+        const auto answer = Send(position + "\ngo\n");
+        ASSERT_GE(answer.size(), 2u) << g.level << moves;
+        ASSERT_EQ(answer[answer.size() - 2].rfind("info string phase ", 0), 0u);
+        ASSERT_EQ(answer.back().rfind("bestmove ", 0), 0u) << answer.back();
+        fnv.Add(answer[answer.size() - 2]);
+        move = answer.back().substr(9);
+        if (move == "resign") break;
+      } else {
+        const std::vector<std::string> legal = LegalMoves(pos, side);
+        if (legal.empty()) break;  // mated
+        move = legal[rng() % legal.size()];
       }
-      EXPECT_NE(last, "bestmove resign") << level << (engineBlack ? " black" : " white");
-      EXPECT_GT(ply, 4);
+      fnv.Add(move);
+      moves += " " + move;
+      // Every move, the engine's own included, is accepted back as a legal move.
+      ASSERT_TRUE(Send("position startpos moves" + moves + "\n").empty()) << g.level << moves;
+      ApplyMove(pos, *ParseUsiMove(move, 1), side);
     }
+    fnv.Add(moves);
+    EXPECT_EQ(fnv.h, g.signature) << g.level << " 0x" << std::hex << fnv.h << std::dec << " after "
+                                  << std::count(moves.begin(), moves.end(), ' ')
+                                  << " moves:" << moves;
   }
 }
 
