@@ -76,7 +76,7 @@ class MateSearch {
       }
       if (n.entry.value == kWinScore) break;
     }
-    // The highest value wins, the later one on ties.
+    // Keep the best value; among equals the last one seen is taken.
     bestIndex = first;
     for (int i = 0; i < width; ++i)
       if (gs_.node[first + i].entry.value >= gs_.node[bestIndex].entry.value) bestIndex = first + i;
@@ -154,7 +154,8 @@ class MateSearch {
 };
 
 // ---------------------------------------------------------------------------------------------
-// The main search: a fixed-width selective minimax to a depth that follows the level.
+// The main search: minimax over a fixed number of candidates per ply, as deep as the level
+// allows.
 
 constexpr int kQuietBelow = 53;
 

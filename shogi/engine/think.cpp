@@ -45,7 +45,8 @@ int SearchMode(int m, bool bookMovePlayed, int bookChoice, int openingType) {
 
 namespace {
 
-// Before move 9, a rook of either side on rankIndex 7 at fileIndex 1..4 means a ranging rook.
+// Early in the game (before move 9), any rook standing on rankIndex 7 within fileIndex 1..4
+// marks a ranging-rook opening, whoever owns it.
 bool RangingRookSeen(const Position& p) {
   for (int f = 1; f <= 4; ++f)
     if (p.KindAt(f, 7) == kRook) return true;

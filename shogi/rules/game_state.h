@@ -140,7 +140,8 @@ void ResetGameState(GameState& gs);
 // else 1. No legality test is made.
 int ApplyMove(Position& pos, const MoveRec& move, int side);
 
-// Commits a move to the history: moveNumber + 1, copy of the previous snapshot, ApplyMove.
+// Appends a move to the history: the next snapshot starts as a copy of the current one and
+// the move is played on it, and moveNumber advances.
 // Returns false (and changes nothing) when the history is full.
 bool CommitMove(GameState& gs, const MoveRec& move, int side);
 
