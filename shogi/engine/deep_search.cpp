@@ -70,11 +70,11 @@ class MateSearch {
       }
       if (n.entry.value == kLossScore) break;
       n.entry.value = CheckValue(first + i, 1);
-      if (mateAtRoot_) {
+      if (mateAtRoot_) {  // no evasion at once
         gs_.gameResult.store(2, std::memory_order_relaxed);
         break;
       }
-      if (n.entry.value == kWinScore) break;
+      // A mate found by searching does not end the pass: a later check may mate as well.
     }
     // The highest value wins, the later one on ties.
     bestIndex = first;
