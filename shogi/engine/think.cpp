@@ -70,6 +70,10 @@ void DeepSearchInMode3(GameState& gs) {
 void ThinkDriver(GameState& gs, OpeningBook& book) {
   const int m = gs.moveNumber;
   gs.thinkStart = ClockSeconds(gs);
+  gs.thinkCut = 0;
+  gs.thinkDepth = 0;
+  gs.thinkScore = 0;
+  gs.thinkLineLength = 0;
   gs.progressDone.store(0, std::memory_order_relaxed);
   if (m < 3) LoadBook(book);
   const bool bookMove = PlayBookMove(gs, book);
@@ -102,6 +106,11 @@ void ThinkDriver(GameState& gs, OpeningBook& book) {
   // The player's turn: their moves, the evaluation, the time.
   AnalyzeMoves(gs, gs.snapshot[m], gs.playerSide, 0);
   gs.baseScore = Evaluate(gs, gs.snapshot[m], gs.playerSide);
+  if (gs.thinkDepth == 0) {  // the book or a formation chose: the evaluation after the move
+    gs.thinkScore = gs.baseScore;
+    gs.thinkLine[0] = gs.moveRec[m];
+    gs.thinkLineLength = 1;
+  }
   gs.moveSeconds[m] = static_cast<int32_t>(ClockSeconds(gs) - gs.thinkStart);
   // Everything the window thread reads is in place before the move is published.
   gs.computerSeconds += gs.moveSeconds[m];
