@@ -242,10 +242,12 @@ int ChooseFormationMove(GameState& gs, int formationNumber) {
     const int sum = Score(gs, formation);
     bool excluded = false;
     if (formation.exclusions) {
-      if (m == 4 && gs.moveRec[3].fromFile == 7 && gs.moveRec[3].fromRank == 5 &&
-          e.move.fromFile == 5)
+      // By the move number of the game; the third move must be in the history to be read.
+      const int n = GameMoveNumber(gs), third = 3 - gs.movesBefore;
+      if (n == 4 && third >= 1 && gs.moveRec[third].fromFile == 7 &&
+          gs.moveRec[third].fromRank == 5 && e.move.fromFile == 5)
         excluded = true;
-      if (m == 6 && gs.scratchPosition.Hand(gs.computerSide, kBishop) > 0 && e.move.fromFile == 5 &&
+      if (n == 6 && gs.scratchPosition.Hand(gs.computerSide, kBishop) > 0 && e.move.fromFile == 5 &&
           e.move.fromRank == 2)
         excluded = true;
     }

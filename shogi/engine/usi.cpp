@@ -15,6 +15,7 @@
 #include "shogi/engine/evaluate.h"
 #include "shogi/engine/think.h"
 #include "shogi/rules/analyze.h"
+#include "shogi/rules/legality.h"
 #include "shogi/rules/perft.h"
 
 namespace shogi {
@@ -54,15 +55,6 @@ MoveRec Seen(const MoveRec& m, int firstMover) {
 int ColorAfter(int first, std::size_t n) {
   if (n % 2 == 0) return first;
   return first == UsiPosition::kBlack ? UsiPosition::kWhite : UsiPosition::kBlack;
-}
-
-// Finds the move among the side's legal moves; the list must have been analysed for it.
-bool IsLegal(const GameState& gs, const MoveRec& m) {
-  for (int i = 0; i < gs.moveListCount; ++i) {
-    const MoveEntry& e = gs.moveList[i];
-    if (e.illegal == 0 && e.move == m) return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -248,6 +240,7 @@ void UsiEngine::CmdSetOption(const std::vector<std::string>& w) {
 
 void UsiEngine::CmdNewGame() {
   base_ = UsiStartPosition();
+  baseMovesBefore_ = 0;
   moves_.clear();
   ResetGameState(*game_);
   game_->moveReady = 0;
@@ -262,8 +255,12 @@ void UsiEngine::Error(const std::string& what) {
 }
 
 void UsiEngine::CmdPosition(const std::vector<std::string>& w) {
+  // Whatever came before, a refused line leaves no position to play: go resigns until a line
+  // is accepted (the extension commands keep the last accepted position).
+  refused_ = true;
   std::size_t i = 1;
   UsiPosition base;
+  int movesBefore = 0;
   if (w.size() >= 2 && w[1] == "startpos") {
     base = UsiStartPosition();
     i = 2;
@@ -273,77 +270,93 @@ void UsiEngine::CmdPosition(const std::vector<std::string>& w) {
     if (!parsed) return Error("bad position: " + why);
     base = *parsed;
     i = 5;
-    int moveNumber = 0;
     if (i < w.size() && w[i] != "moves") {
-      if (!ToInt(w[i], moveNumber)) return Error("bad position: move number '" + w[i] + "'");
+      // The position is move n - 1 of its game.
+      int moveNumber = 0;
+      if (!ToInt(w[i], moveNumber) || moveNumber < 1 || moveNumber > kMaxGameMoveNumber)
+        return Error("bad position: move number '" + w[i] + "'");
+      movesBefore = moveNumber - 1;
       ++i;
     }
   } else {
     return Error("position needs 'startpos' or 'sfen <board> <side> <hands> [n]'");
   }
-  std::vector<MoveRec> moves;
   if (i < w.size()) {
     if (w[i] != "moves") return Error("bad position: expected 'moves', got '" + w[i] + "'");
     ++i;
   }
-  // Check every move against the legal moves of its position.
-  GameState& gs = *scratch_;
-  ResetGameState(gs);
-  gs.snapshot[0] = ToInternal(base, 1);
+  Position pos = ToInternal(base, 1);
   int side = SideOfColor(1, base.sideToMove);
+  if (const std::string fault = PositionFault(pos, side); !fault.empty())
+    return Error("bad position: " + fault);
+  // Every move must be legal shogi in its position.
+  std::vector<MoveRec> moves;
   for (; i < w.size(); ++i) {
-    if (moves.size() >= static_cast<std::size_t>(kMaxMoves))
-      return Error("bad position: more than " + std::to_string(kMaxMoves) + " moves");
     auto m = ParseUsiMove(w[i], 1);
     if (!m) return Error("bad position: malformed move '" + w[i] + "'");
-    AnalyzeMoves(gs, gs.Current(), side, 0);
-    if (!IsLegal(gs, *m)) return Error("bad position: illegal move '" + w[i] + "'");
-    CommitMove(gs, *m, side);
+    if (!IsLegalMove(pos, side, *m))
+      return Error("bad position: illegal move '" + w[i] + "' (move " +
+                   std::to_string(movesBefore + moves.size() + 1) + ")");
+    ApplyMove(pos, *m, side);
     moves.push_back(*m);
     side = Opponent(side);
   }
   base_ = base;
+  baseMovesBefore_ = movesBefore;
   moves_ = std::move(moves);
+  refused_ = false;
 }
 
 int UsiEngine::Materialize(GameState& gs, int firstMover) const {
   ResetGameState(gs);
   gs.firstMover = firstMover;
   gs.snapshot[0] = ToInternal(base_, firstMover);
+  gs.movesBefore = baseMovesBefore_;
   int side = SideOfColor(firstMover, base_.sideToMove);
   for (const MoveRec& m : moves_) {
+    MakeRoom(gs);
     CommitMove(gs, Seen(m, firstMover), side);
     side = Opponent(side);
   }
   return side;
 }
 
+void UsiEngine::MakeRoom(GameState& gs) {
+  // Two at a time, so that every move number keeps its side.
+  if (gs.moveNumber >= kMaxMoves) DropOldestMoves(gs, 2);
+}
+
 void UsiEngine::CatchUp() {
   GameState& gs = *game_;
   const int colorToMove = ColorAfter(base_.sideToMove, moves_.size());
   const int computerColor = gs.firstMover == 2 ? UsiPosition::kBlack : UsiPosition::kWhite;
-  bool extends = gameStarted_ && base_ == gameBase_ && played_.size() <= moves_.size() &&
-                 colorToMove == computerColor;
+  const bool sameStart = base_ == gameBase_ && baseMovesBefore_ == gameMovesBefore_;
+  bool extends =
+      gameStarted_ && sameStart && played_.size() <= moves_.size() && colorToMove == computerColor;
   for (std::size_t i = 0; extends && i < played_.size(); ++i) extends = played_[i] == moves_[i];
   if (!extends) {
     // A new game, another start position, another colour or moves taken back: the history
     // is built again from the start position.
-    if (gameStarted_ && !(base_ == gameBase_ && colorToMove == computerColor)) ResetGameState(gs);
+    if (gameStarted_ && !(sameStart && colorToMove == computerColor)) ResetGameState(gs);
     gs.firstMover = colorToMove == UsiPosition::kBlack ? 2 : 1;
     gs.snapshot[0] = ToInternal(base_, gs.firstMover);
     gs.moveNumber = 0;
+    gs.movesBefore = baseMovesBefore_;
     gameBase_ = base_;
+    gameMovesBefore_ = baseMovesBefore_;
     played_.clear();
     gameStarted_ = true;
   }
   for (std::size_t i = played_.size(); i < moves_.size(); ++i) {
     const int side = SideOfColor(gs.firstMover, ColorAfter(base_.sideToMove, i));
     const MoveRec m = Seen(moves_[i], gs.firstMover);
+    MakeRoom(gs);
     const bool committed =
         side == gs.playerSide ? CommitPlayerMove(gs, m) : CommitMove(gs, m, side);
     if (!committed) break;
     played_.push_back(moves_[i]);
   }
+  MakeRoom(gs);  // for the computer's own move
 }
 
 namespace {
@@ -484,6 +497,11 @@ void UsiEngine::CmdGo(const std::vector<std::string>& w) {
   gs.fixedClock = options_.fixedClock;
   book_->path = options_.bookFile;
   book_->printFailure = false;
+  if (refused_) {
+    Error("no position to play: the last position line was refused");
+    out_ << "bestmove resign\n";
+    return;
+  }
   CatchUp();
   auto report = [&] {
     out_ << "info string phase " << gs.gamePhase << " opening " << gs.openingType << " result "
@@ -506,7 +524,7 @@ void UsiEngine::CmdGo(const std::vector<std::string>& w) {
   worker.join();
   gs.moveReady = 0;
   gs.thinkDeadline.store(0, std::memory_order_relaxed);
-  if (gs.moveNumber < 3) ReportBookFailure();
+  if (GameMoveNumber(gs) < 3) ReportBookFailure();
 
   // Progress for the GUI: the search's depth, its work, the value for the engine, its line.
   const int64_t ms = (SteadyNanos() - start) / 1000000;
@@ -542,6 +560,11 @@ void UsiEngine::CmdGo(const std::vector<std::string>& w) {
 }
 
 void UsiEngine::CmdGoMate(const GoRequest& go, int64_t start) {
+  if (refused_) {
+    Error("no position to solve: the last position line was refused");
+    out_ << "checkmate nomate\n";
+    return;
+  }
   // The side to move plays the computer's part: the computer is black with firstMover 2.
   const int color = ColorAfter(base_.sideToMove, moves_.size());
   const int firstMover = color == UsiPosition::kBlack ? 2 : 1;

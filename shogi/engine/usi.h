@@ -94,8 +94,14 @@ class UsiEngine {
   // base position, the moves are committed after it. Returns the internal side to move.
   int Materialize(GameState& gs, int firstMover) const;
   // Brings the game up to the current position: the moves since the previous go are
-  // committed as the game commits them.
+  // committed as the game commits them. A game longer than the history drops its oldest
+  // moves; the game's move number goes on.
   void CatchUp();
+  // Drops the oldest moves of a full history.
+  static void MakeRoom(GameState& gs);
+
+  // The largest move number a position line may give.
+  static constexpr int kMaxGameMoveNumber = 1000000;
 
   std::ostream& out_;
   Options options_;
@@ -104,7 +110,9 @@ class UsiEngine {
   bool quit_ = false;
   std::string bookErrorShown_;  // the book file whose failure was last reported
   UsiPosition base_;
+  int baseMovesBefore_ = 0;     // moves of the game before base_
   std::vector<MoveRec> moves_;  // as seen with firstMover 1
+  bool refused_ = false;        // the last position line was refused
   std::unique_ptr<GameState> scratch_;
 
   // The game the engine plays.
@@ -112,6 +120,7 @@ class UsiEngine {
   std::unique_ptr<OpeningBook> book_;
   bool gameStarted_ = false;
   UsiPosition gameBase_;
+  int gameMovesBefore_ = 0;
   std::vector<MoveRec> played_;  // moves in the game's history, as seen with firstMover 1
 };
 

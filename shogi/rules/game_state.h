@@ -54,6 +54,9 @@ struct GameState {
   std::array<MoveRec, kMaxMoves + 1> moveRec{};
   std::array<PieceListEntry, 40> pieceList{};
   int32_t moveNumber = 0;
+  // Moves of the game made before snapshot[0]: a game taken up in its middle, or the oldest
+  // moves dropped from a full history. 0 for a game played from its start.
+  int32_t movesBefore = 0;
 
   // Generated lists.
   std::array<MoveEntry, kMoveListCapacity> moveList{};
@@ -155,6 +158,17 @@ int ApplyMove(Position& pos, const MoveRec& move, int side);
 // Commits a move to the history: moveNumber + 1, copy of the previous snapshot, ApplyMove.
 // Returns false (and changes nothing) when the history is full.
 bool CommitMove(GameState& gs, const MoveRec& move, int side);
+
+// The number of the latest move of the whole game (moveNumber counts only the moves in the
+// history). The rules that go by how far the game has come read this one.
+inline int GameMoveNumber(const GameState& gs) {
+  return gs.movesBefore + gs.moveNumber;
+}
+
+// Makes room in a full history: drops its oldest `count` moves (snapshots, moves and their
+// seconds move down, moveNumber goes down and movesBefore up by `count`). An even count keeps
+// the side to move of every move number.
+void DropOldestMoves(GameState& gs, int count);
 
 // Side to move in snapshot[moveNumber]: odd move numbers are sente's moves.
 int SideToMove(const GameState& gs);
