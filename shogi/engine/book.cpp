@@ -182,9 +182,12 @@ bool LoadBook(OpeningBook& book) {
   book.count = 0;
   for (BookEntry& e : book.entries) e = BookEntry{};
   std::FILE* f = std::fopen(book.path.c_str(), "r");
+  book.opened = f != nullptr;
   if (f == nullptr) {
-    std::fputs("cannot open file\n", stdout);
-    std::fflush(stdout);
+    if (book.printFailure) {
+      std::fputs("cannot open file\n", stdout);
+      std::fflush(stdout);
+    }
     return false;
   }
   char line[kLineBufferSize];

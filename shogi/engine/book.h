@@ -27,12 +27,15 @@ struct BookEntry {
 
 struct OpeningBook {
   std::string path = "joseki.dat";
+  bool printFailure = true;  // a failed load writes "cannot open file" to standard output
+  bool opened = false;       // whether the last load found the file
   std::array<BookEntry, kBookCapacity> entries{};
   int count = 0;
 };
 
 // Reads the book file named by book.path. When it cannot be opened, writes
-// "cannot open file\n" to standard output and leaves an empty book. Returns whether it opened.
+// "cannot open file\n" to standard output (unless printFailure is off) and leaves an empty
+// book. Returns whether it opened, which is also left in book.opened.
 bool LoadBook(OpeningBook& book);
 
 // Writes the key of snapshot[index] (162 bytes and a zero) into out.

@@ -70,26 +70,32 @@ void DeepSearchInMode3(GameState& gs) {
 
 void ThinkDriver(GameState& gs, OpeningBook& book) {
   const int m = gs.moveNumber;
+  // The move number of the game, which the rules below go by; m indexes the history.
+  const int n = GameMoveNumber(gs);
   gs.thinkStart = ClockSeconds(gs);
+  gs.thinkCut = 0;
+  gs.thinkDepth = 0;
+  gs.thinkScore = 0;
+  gs.thinkLineLength = 0;
   gs.progressDone.store(0, std::memory_order_relaxed);
-  if (m < 3) LoadBook(book);
+  if (n < 3) LoadBook(book);
   const bool bookMove = PlayBookMove(gs, book);
-  const int mode = SearchMode(m, bookMove, gs.bookChoice, gs.openingType);
+  const int mode = SearchMode(n, bookMove, gs.bookChoice, gs.openingType);
   gs.gamePhase = mode;
   AnalyzeMoves(gs, gs.snapshot[m - 1], gs.computerSide, 0);
-  if (m < 9 && RangingRookSeen(gs.snapshot[m - 1])) gs.openingType = 2;
+  if (n < 9 && RangingRookSeen(gs.snapshot[m - 1])) gs.openingType = 2;
 
   const int type = gs.openingType;
   if (mode == 1) {
     FormationOrDeepSearch(gs, type == 1 ? 4 : type == 2 ? 3 : 1);
   } else if (mode == 2) {
     if (type == 1) {
-      if (m < 40)
+      if (n < 40)
         FormationOrDeepSearch(gs, 4);
       else
         DeepSearchInMode3(gs);
     } else if (type == 2) {
-      if (m < 32)
+      if (n < 32)
         FormationOrDeepSearch(gs, 3);
       else
         DeepSearchInMode3(gs);
@@ -103,6 +109,11 @@ void ThinkDriver(GameState& gs, OpeningBook& book) {
   // The player's turn: their moves, the evaluation, the time.
   AnalyzeMoves(gs, gs.snapshot[m], gs.playerSide, 0);
   gs.baseScore = Evaluate(gs, gs.snapshot[m], gs.playerSide);
+  if (gs.thinkDepth == 0) {  // the book or a formation chose: the evaluation after the move
+    gs.thinkScore = gs.baseScore;
+    gs.thinkLine[0] = gs.moveRec[m];
+    gs.thinkLineLength = 1;
+  }
   gs.moveSeconds[m] = static_cast<int32_t>(ClockSeconds(gs) - gs.thinkStart);
   // Everything the window thread reads is in place before the move is published.
   gs.computerSeconds += gs.moveSeconds[m];

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "shogi/records/cp932.h"
-#include "shogi/rules/analyze.h"
+#include "shogi/rules/legality.h"
 
 namespace shogi::records {
 
@@ -305,11 +305,8 @@ bool Replay(const RecordData& record, GameState& scratch, std::string* why) {
   for (std::size_t i = 0; i < record.moves.size(); ++i) {
     const MoveRec& m = record.moves[i];
     const int side = SideToMove(scratch);
-    AnalyzeMoves(scratch, scratch.Current(), side, 0);
-    bool legal = false;
-    for (int k = 0; k < scratch.moveListCount && !legal; ++k)
-      legal = scratch.moveList[k].illegal == 0 && scratch.moveList[k].move == m;
-    if (!legal) return Fail(why, "move " + std::to_string(i + 1) + ": not legal");
+    if (!IsLegalMove(scratch.Current(), side, m))
+      return Fail(why, "move " + std::to_string(i + 1) + ": not legal");
     if (!CommitMove(scratch, m, side)) return Fail(why, "too many moves");
   }
   return true;

@@ -69,8 +69,8 @@ std::optional<std::string> FormatRecord(const GameState& gs);
 // and, when `why` is given, says what is wrong.
 std::optional<RecordData> ParseRecord(std::string_view bytes, std::string* why = nullptr);
 
-// Replays the moves from the start position and checks that each one is legal in its
-// position (a legal entry of AnalyzeMoves at ply 0 for the side to move).
+// Replays the moves from the start position and checks that each one is legal shogi in its
+// position (IsLegalMove for the side to move), declined promotions included.
 bool CheckRecordMoves(const RecordData& record, std::string* why = nullptr);
 
 // The file operations used by saving and loading.

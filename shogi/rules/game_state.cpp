@@ -34,6 +34,7 @@ Position StartPosition() {
 void ResetGameState(GameState& gs) {
   gs.snapshot[0] = StartPosition();
   gs.moveNumber = 0;
+  gs.movesBefore = 0;
   gs.firstMover = 1;
   gs.level = 1;
   gs.playerSide = kPlayerSide;
@@ -97,6 +98,20 @@ bool CommitMove(GameState& gs, const MoveRec& move, int side) {
   ApplyMove(gs.snapshot[gs.moveNumber], move, side);
   gs.moveRec[gs.moveNumber] = move;
   return true;
+}
+
+void DropOldestMoves(GameState& gs, int count) {
+  if (count <= 0) return;
+  if (count > gs.moveNumber) count = gs.moveNumber;
+  for (int i = 0; i + count <= gs.moveNumber; ++i) {
+    gs.snapshot[i] = gs.snapshot[i + count];
+    gs.moveRec[i] = gs.moveRec[i + count];
+    gs.moveSeconds[i] = gs.moveSeconds[i + count];
+  }
+  gs.moveRec[0] = MoveRec{};
+  gs.moveSeconds[0] = 0;
+  gs.moveNumber -= count;
+  gs.movesBefore += count;
 }
 
 int SideToMove(const GameState& gs) {

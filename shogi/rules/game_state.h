@@ -54,6 +54,9 @@ struct GameState {
   std::array<MoveRec, kMaxMoves + 1> moveRec{};
   std::array<PieceListEntry, 40> pieceList{};
   int32_t moveNumber = 0;
+  // Moves of the game made before snapshot[0]: a game taken up in its middle, or the oldest
+  // moves dropped from a full history. 0 for a game played from its start.
+  int32_t movesBefore = 0;
 
   // Generated lists.
   std::array<MoveEntry, kMoveListCapacity> moveList{};
@@ -107,6 +110,18 @@ struct GameState {
   int32_t preparedCount = 0;
   std::array<MoveEntry, kRootWidthLimit> refutation{};
 
+  // Cutting a think short. Another thread raises stopThink or sets thinkDeadline (steady-clock
+  // nanoseconds; 0 for none); the searches poll both and latch the outcome in thinkCut.
+  std::atomic<int32_t> stopThink{0};
+  std::atomic<int64_t> thinkDeadline{0};
+  int32_t thinkCut = 0;
+  // What the last think found, for the front ends' progress reports: the value of the chosen
+  // move for the computer, the plies searched (0 when no search chose it) and the expected line.
+  int32_t thinkScore = 0;
+  int32_t thinkDepth = 0;
+  std::array<MoveRec, 8> thinkLine{};
+  int32_t thinkLineLength = 0;
+
   // Thinking times.
   std::array<int32_t, kMaxMoves + 1> moveSeconds{};
   int32_t computerSeconds = 0;
@@ -144,6 +159,17 @@ int ApplyMove(Position& pos, const MoveRec& move, int side);
 // the move is played on it, and moveNumber advances.
 // Returns false (and changes nothing) when the history is full.
 bool CommitMove(GameState& gs, const MoveRec& move, int side);
+
+// The number of the latest move of the whole game (moveNumber counts only the moves in the
+// history). The rules that go by how far the game has come read this one.
+inline int GameMoveNumber(const GameState& gs) {
+  return gs.movesBefore + gs.moveNumber;
+}
+
+// Makes room in a full history: drops its oldest `count` moves (snapshots, moves and their
+// seconds move down, moveNumber goes down and movesBefore up by `count`). An even count keeps
+// the side to move of every move number.
+void DropOldestMoves(GameState& gs, int count);
 
 // Side to move in snapshot[moveNumber]: odd move numbers are sente's moves.
 int SideToMove(const GameState& gs);

@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "shogi/engine/usi.h"
-#include "shogi/rules/attacks.h"
-#include "shogi/rules/movegen.h"
+#include "shogi/rules/legality.h"
 
 namespace shogi {
 namespace {
@@ -34,12 +33,15 @@ class Usi : public ::testing::Test {
 };
 
 TEST_F(Usi, Handshake) {
-  const auto lines = Send("usi\nisready\nusinewgame\n");
-  ASSERT_GE(lines.size(), 4u);
+  const auto lines = Send("usi\n");
+  ASSERT_GE(lines.size(), 3u);
   EXPECT_EQ(lines[0].rfind("id name ", 0), 0u);
   EXPECT_EQ(lines[1].rfind("id author ", 0), 0u);
-  EXPECT_EQ(lines[lines.size() - 2], "usiok");
-  EXPECT_EQ(lines.back(), "readyok");
+  EXPECT_EQ(lines.back(), "usiok");
+  // A missing book is reported as an info line; the engine plays on without it.
+  EXPECT_EQ(Send("setoption name BookFile value no-such.dat\nisready\nusinewgame\n"),
+            (std::vector<std::string>{"info string error: cannot open book file no-such.dat",
+                                      "readyok"}));
   EXPECT_FALSE(engine_.Handle("quit"));
 }
 
@@ -86,9 +88,9 @@ TEST_F(Usi, BadInputChangesNothing) {
   Send("position startpos moves 7g7f\n");
   const std::vector<std::string> before = Send("perft 1\n");
   const char* bad[] = {
-      "position startpos moves 7g7e",            // not a move of the position
-      "position startpos moves 7g7f 7f7e",       // black moves twice
-      "position startpos moves 7g7f 3c3d 8h2b",  // the bishop must promote there
+      "position startpos moves 7g7e",                           // not a move of the position
+      "position startpos moves 7g7f 7f7e",                      // black moves twice
+      "position sfen 4k4/9/9/9/9/9/9/9/4K3L b - 1 moves 1i1a",  // the lance must promote
       "position startpos moves xyz",
       "position sfen lnsgkgsnl b - 1",
       "position sfen 4k4/9/9/9/9/9/9/9/4K4 b - 1 moves 5i5j",
@@ -117,14 +119,17 @@ TEST_F(Usi, OptionsAreAnnouncedAndChecked) {
   const auto lines = Send("usi\n");
   int options = 0;
   for (const auto& l : lines) options += l.rfind("option name ", 0) == 0;
-  EXPECT_EQ(options, 5);
+  EXPECT_EQ(options, 6);
   EXPECT_TRUE(Send("setoption name Level value Hard\nsetoption name Book value false\n"
                    "setoption name UseRandom value true\nsetoption name FixedClock value 5\n"
-                   "setoption name BookFile value x.dat\n")
+                   "setoption name BookFile value x.dat\nsetoption name MoveOverhead value 0\n"
+                   "setoption name USI_Hash value 256\nsetoption name USI_Ponder value true\n")
                   .empty());
   for (const char* bad :
        {"setoption name Level value Expert", "setoption name Book value 1",
-        "setoption name FixedClock value soon", "setoption name Colour value red", "setoption"}) {
+        "setoption name FixedClock value soon", "setoption name FixedClock value -1",
+        "setoption name MoveOverhead value 10001", "setoption name Colour value red", "setoption",
+        "go byoyomi", "go btime x", "go mate", "go movetime -5"}) {
     const auto answer = Send(std::string(bad) + "\n");
     ASSERT_EQ(answer.size(), 1u) << bad;
     EXPECT_EQ(answer[0].rfind("info string error: ", 0), 0u) << bad;
@@ -136,24 +141,6 @@ std::string BookPath() {
   return here.substr(0, here.rfind("tests/engine/")) + "data/joseki.dat";
 }
 
-// The legal moves of `side` (1 black, 2 white) in USI: the generator's moves that leave the own
-// king unattacked.
-std::vector<std::string> LegalMoves(const Position& pos, int side) {
-  auto gs = std::make_unique<GameState>();
-  GenerateMoves(*gs, pos, side);
-  std::vector<std::string> legal;
-  AttackMap enemy;
-  for (int i = 0; i < gs->moveListCount; ++i) {
-    Position next = pos;
-    ApplyMove(next, gs->moveList[i].move, side);
-    enemy.Clear();
-    BuildAttackMap(next, Opponent(side), enemy);
-    const int king = FindKing(next, side);
-    if (king >= 0 && enemy.counts[king] == 0) legal.push_back(MoveToUsi(gs->moveList[i].move, 1));
-  }
-  return legal;
-}
-
 struct Fnv {
   uint64_t h = 1469598103934665603ULL;
   void Add(const std::string& s) {
@@ -163,25 +150,27 @@ struct Fnv {
 };
 
 // One whole game per level through the protocol, with the book, against an opponent that
-// picks among its legal moves with a seeded generator. The hash covers every move and the
-// engine's report after each of its moves. Update only with a change meant to change play;
-// the current values: usi_tests --gtest_filter=Usi.GameSignatures (one failure per game).
+// picks among its legal moves (by the rules core's check) with a seeded generator. The hash covers
+// every move and the engine's report after each of its moves. Update only with a change meant to
+// change play; the current values: usi_tests --gtest_filter=Usi.GameSignatures (one failure per
+// game).
 TEST_F(Usi, GameSignatures) {
   struct Game {
     const char* level;
     bool engineBlack;
+    unsigned seed;  // of the opponent's choices; picked for a short game
     uint64_t signature;
   };
   const Game games[] = {
-      {"Easy", true, 0x8f5e248e43eb1e55ULL},
-      {"Normal", false, 0xa071da582d66ea6aULL},
-      {"Hard", true, 0x654f826ba8129177ULL},
+      {"Easy", true, 12, 0xdd6d8b768d7b176eULL},
+      {"Normal", false, 12, 0xdfa0b7d56b07ecc0ULL},
+      {"Hard", true, 7, 0x3f2fdeed83184361ULL},
   };
   for (const Game& g : games) {
     Send(std::string("setoption name Level value ") + g.level +
          "\nsetoption name FixedClock value 1700000000\nsetoption name BookFile value " +
          BookPath() + "\nusinewgame\n");
-    std::mt19937 rng(12);
+    std::mt19937 rng(g.seed);
     Position pos = ToInternal(UsiStartPosition(), 1);
     std::string moves;
     Fnv fnv;
@@ -198,9 +187,9 @@ TEST_F(Usi, GameSignatures) {
         move = answer.back().substr(9);
         if (move == "resign") break;
       } else {
-        const std::vector<std::string> legal = LegalMoves(pos, side);
+        const std::vector<MoveRec> legal = LegalMoves(pos, side);
         if (legal.empty()) break;  // mated
-        move = legal[rng() % legal.size()];
+        move = MoveToUsi(legal[rng() % legal.size()], 1);
       }
       fnv.Add(move);
       moves += " " + move;
@@ -212,6 +201,124 @@ TEST_F(Usi, GameSignatures) {
     EXPECT_EQ(fnv.h, g.signature) << g.level << " 0x" << std::hex << fnv.h << std::dec << " after "
                                   << std::count(moves.begin(), moves.end(), ' ')
                                   << " moves:" << moves;
+  }
+}
+
+// What the engine answers to `go` in a fresh game after the position line.
+std::vector<std::string> GoAfter(const std::string& position) {
+  std::ostringstream out;
+  UsiEngine engine(out);
+  for (const char* line :
+       {"setoption name Level value Easy", "setoption name FixedClock value 1700000000",
+        "setoption name BookFile value none", "usinewgame"})
+    engine.Handle(line);
+  out.str("");
+  engine.Handle(position);
+  engine.Handle("go");
+  std::vector<std::string> lines;
+  std::istringstream answer(out.str());
+  for (std::string line; std::getline(answer, line);)
+    if (line.rfind("info string progress", 0) != 0) lines.push_back(line);
+  return lines;
+}
+
+TEST_F(Usi, RefusedPositionsAreAnsweredByResigning) {
+  Send("setoption name FixedClock value 1700000000\nsetoption name BookFile value none\n");
+  const char* refused[] = {
+      "position startpos moves 7g7f 3c3d 8h2b 2b3b",                 // not how a bishop moves
+      "position startpos moves 7g7f 3c3d 7f7e 4a3b 7e7d 3b4a 7d7c",  // the pawn must promote
+      "position sfen 4k4/9/9/9/9/9/9/9/4K4 b P 1 moves P*5b P*5h",   // ...drop onto a piece
+      "position startpos moves 7g7f 7g7f",
+      "position startpos moves 7g7f 3c3d 2g2f 4c4d 2f2e 4d4e 2e2d 4e4f 2d2c+ 4f4g+ 2c3b 5a4b "
+      "3b2a 4g5h",                                                 // the king is left in check
+      "position sfen 3lkl3/9/4G4/9/9/9/9/9/4K4 b P 1 moves P*5b",  // pawn-drop mate
+      "position sfen 4k4/4R4/9/9/9/9/9/9/4K4 b - 1",               // white is in check
+      "position sfen 4k4/9/9/9/9/9/P8/P8/4K4 b - 1",               // two pawns on a file
+      "position sfen 4k4/9/9/9/9/9/9/9/4K4 b 19P 1",               // pawns beyond the set
+      "position sfen 4k4/9/9/9/9/9/9/9/4K4 b - 0",
+      "position sfen 4k4/9/9/9/9/9/9/9/4K4 x - 1",
+  };
+  for (const char* line : refused) {
+    Send("position startpos\n");
+    const auto answer = Send(std::string(line) + "\n");
+    ASSERT_EQ(answer.size(), 1u) << line;
+    EXPECT_EQ(answer[0].rfind("info string error: ", 0), 0u) << line;
+    for (int go = 0; go < 2; ++go) {
+      const auto reply = Send("go\n");
+      ASSERT_EQ(reply.size(), 2u) << line;
+      EXPECT_EQ(reply[0].rfind("info string error: ", 0), 0u) << line;
+      EXPECT_EQ(reply[1], "bestmove resign") << line;
+    }
+  }
+  // Accepted again: the engine plays for the new position.
+  const auto answer = Send("position startpos moves 7g7f\ngo\n");
+  ASSERT_FALSE(answer.empty());
+  EXPECT_NE(answer.back(), "bestmove resign");
+}
+
+TEST_F(Usi, EveryLegalMoveIsAccepted) {
+  const char* accepted[] = {
+      "position startpos moves 7g7f 3c3d 8h2b",                   // the bishop need not promote
+      "position sfen 4k4/9/9/9/9/9/9/9/4K3L b - 1 moves 1i1b",    // nor a lance short of the end
+      "position sfen 4k4/9/9/4P4/9/9/9/9/4K4 b - 1 moves 5d5c",   // the pawn entering the zone
+      "position sfen 4k4/9/4S4/9/9/9/9/9/4K4 b - 1 moves 5c4d+",  // promoting on leaving
+      "position sfen 3lk4/9/4G4/9/9/9/9/9/4K4 b P 1 moves P*5b",  // pawn check, not mate
+  };
+  for (const char* line : accepted) EXPECT_TRUE(Send(std::string(line) + "\n").empty()) << line;
+  // The engine plays on after a declined promotion.
+  const auto answer = GoAfter(accepted[0]);
+  ASSERT_FALSE(answer.empty());
+  EXPECT_EQ(answer.back().rfind("bestmove ", 0), 0u);
+  EXPECT_NE(answer.back(), "bestmove resign");
+}
+
+// The move number of `position sfen ... n` is the game's: the search mode follows it, and a
+// position given as moves from the start plays like the same position given with its number.
+TEST_F(Usi, MoveNumberOfTheSfenCounts) {
+  const std::string after2 = "lnsgkgsnl/1r5b1/pppppp1pp/6p2/9/2P6/PP1PPPPPP/1B5R1/LNSGKGSNL b -";
+  EXPECT_EQ(GoAfter("position startpos moves 7g7f 3c3d"),
+            GoAfter("position sfen " + after2 + " 3"));
+  const struct {
+    int n;
+    const char* phase;
+  } rows[] = {{50, "phase 4 "}, {80, "phase 5 "}, {120, "phase 8 "}};
+  for (const auto& row : rows) {
+    const auto answer = GoAfter("position sfen " + after2 + " " + std::to_string(row.n));
+    ASSERT_GE(answer.size(), 2u);
+    EXPECT_EQ(answer[answer.size() - 2].rfind(std::string("info string ") + row.phase, 0), 0u)
+        << row.n << ": " << answer[answer.size() - 2];
+  }
+}
+
+// A game longer than the history goes on: the kings walk to and fro, then the engine and a
+// scripted player play on past the history's end.
+TEST_F(Usi, PlaysOnPastTheHistory) {
+  Send(
+      "setoption name Level value Easy\nsetoption name FixedClock value 1700000000\n"
+      "setoption name BookFile value none\nusinewgame\n");
+  std::string moves;
+  Position pos = StartPosition();
+  int side = kPlayerSide;
+  auto play = [&](const std::string& usi) {
+    moves += " " + usi;
+    ApplyMove(pos, *ParseUsiMove(usi, 1), side);
+    side = Opponent(side);
+  };
+  for (int i = 0; i < 74; ++i)
+    for (const char* m : {"5i5h", "5a5b", "5h5i", "5b5a"}) play(m);
+  for (int turn = 0; turn < 4; ++turn) {
+    const auto answer = Send("position startpos moves" + moves + "\ngo\n");
+    ASSERT_GE(answer.size(), 2u);
+    const std::string last = answer.back();
+    ASSERT_EQ(last.rfind("bestmove ", 0), 0u);
+    EXPECT_EQ(answer[answer.size() - 2].rfind("info string phase 8 ", 0), 0u);
+    ASSERT_NE(last, "bestmove resign") << "after " << moves.size() / 5 << " moves";
+    const auto m = ParseUsiMove(last.substr(9), 1);
+    ASSERT_TRUE(m && IsLegalMove(pos, side, *m)) << last;
+    play(last.substr(9));
+    const auto replies = LegalMoves(pos, side);
+    ASSERT_FALSE(replies.empty());
+    play(MoveToUsi(replies[turn % replies.size()], 1));
   }
 }
 
