@@ -47,7 +47,7 @@ bool elDraw::Create(const DisplayConfig& config) {
     Destroy();
     return false;
   }
-  elSystem::SetMessageParent(window_);
+  elSystem::SetMessageParent(window_.get());
   Clear();
   Present();
   return true;
@@ -63,53 +63,52 @@ bool elDraw::CreateWindowed() {
   // shaped windows would do the same with a mask, but on X11 with SDL 2.26 they stay off
   // screen and unshaped.)
   const int shown = h - config_.hiddenTopRows;
-  window_ = SDL_CreateWindow(config_.title.c_str(), origin.x, origin.y + config_.hiddenTopRows, w,
-                             shown, SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP);
+  window_.reset(SDL_CreateWindow(config_.title.c_str(), origin.x, origin.y + config_.hiddenTopRows,
+                                 w, shown, SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP));
   cut_ = WindowCut::kCrop;
   return window_ != nullptr;
 }
 
 bool elDraw::CreateFullScreen() {
-  window_ = SDL_CreateWindow(config_.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                             config_.width, config_.height, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  window_.reset(SDL_CreateWindow(config_.title.c_str(), SDL_WINDOWPOS_CENTERED,
+                                 SDL_WINDOWPOS_CENTERED, config_.width, config_.height,
+                                 SDL_WINDOW_FULLSCREEN_DESKTOP));
   cut_ = WindowCut::kNone;
   return window_ != nullptr;
 }
 
 bool elDraw::CreateRendererAndBuffer() {
-  renderer_ = SDL_CreateRenderer(window_, -1, 0);
+  renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
   if (renderer_ == nullptr) return false;
-  backBuffer_ = SDL_CreateTexture(renderer_, kPixelFormat, SDL_TEXTUREACCESS_TARGET, config_.width,
-                                  config_.height);
+  backBuffer_.reset(SDL_CreateTexture(renderer_.get(), kPixelFormat, SDL_TEXTUREACCESS_TARGET,
+                                      config_.width, config_.height));
   return backBuffer_ != nullptr;
 }
 
 void elDraw::Destroy() {
   if (window_ != nullptr) elSystem::SetMessageParent(nullptr);
-  if (backBuffer_ != nullptr) SDL_DestroyTexture(backBuffer_);
-  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
-  if (window_ != nullptr) SDL_DestroyWindow(window_);
-  backBuffer_ = nullptr;
-  renderer_ = nullptr;
-  window_ = nullptr;
+  // The texture belongs to the renderer and the renderer to the window: freed in that order.
+  backBuffer_.reset();
+  renderer_.reset();
+  window_.reset();
 }
 
 void elDraw::SelectBackBuffer() {
-  if (renderer_ != nullptr) SDL_SetRenderTarget(renderer_, backBuffer_);
+  if (renderer_ != nullptr) SDL_SetRenderTarget(renderer_.get(), backBuffer_.get());
 }
 
 void elDraw::Clear() {
   if (renderer_ == nullptr) return;
   SelectBackBuffer();
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
+  SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
+  SDL_RenderClear(renderer_.get());
 }
 
 void elDraw::Present() {
   if (renderer_ == nullptr) return;
-  SDL_SetRenderTarget(renderer_, nullptr);
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
+  SDL_SetRenderTarget(renderer_.get(), nullptr);
+  SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
+  SDL_RenderClear(renderer_.get());
   SDL_Rect src{0, 0, config_.width, config_.height};
   SDL_Rect dst = src;
   if (cut_ == WindowCut::kCrop) {
@@ -120,7 +119,7 @@ void elDraw::Present() {
     // Full screen: as large as fits, keeping the shape, centred on black.
     int outW = 0;
     int outH = 0;
-    SDL_GetRendererOutputSize(renderer_, &outW, &outH);
+    SDL_GetRendererOutputSize(renderer_.get(), &outW, &outH);
     const double scale = std::min(static_cast<double>(outW) / config_.width,
                                   static_cast<double>(outH) / config_.height);
     dst.w = static_cast<int>(config_.width * scale);
@@ -128,23 +127,23 @@ void elDraw::Present() {
     dst.x = (outW - dst.w) / 2;
     dst.y = (outH - dst.h) / 2;
   }
-  SDL_RenderCopy(renderer_, backBuffer_, &src, &dst);
-  SDL_RenderPresent(renderer_);
+  SDL_RenderCopy(renderer_.get(), backBuffer_.get(), &src, &dst);
+  SDL_RenderPresent(renderer_.get());
   SelectBackBuffer();
 }
 
 void elDraw::Raise() {
   if (window_ == nullptr) return;
-  if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(window_);
-  SDL_ShowWindow(window_);
-  SDL_RaiseWindow(window_);
+  if (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(window_.get());
+  SDL_ShowWindow(window_.get());
+  SDL_RaiseWindow(window_.get());
 }
 
 bool elDraw::ReadBackBuffer(std::vector<uint32_t>* pixels) {
   if (renderer_ == nullptr) return false;
   SelectBackBuffer();
   pixels->assign(static_cast<size_t>(config_.width) * config_.height, 0);
-  return SDL_RenderReadPixels(renderer_, nullptr, kPixelFormat, pixels->data(),
+  return SDL_RenderReadPixels(renderer_.get(), nullptr, kPixelFormat, pixels->data(),
                               config_.width * 4) == 0;
 }
 

@@ -5,10 +5,21 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace el {
+
+// Owners of SDL's windows, renderers and textures.
+struct SdlDestroyer {
+  void operator()(SDL_Window* p) const { SDL_DestroyWindow(p); }
+  void operator()(SDL_Renderer* p) const { SDL_DestroyRenderer(p); }
+  void operator()(SDL_Texture* p) const { SDL_DestroyTexture(p); }
+};
+using SdlWindowPtr = std::unique_ptr<SDL_Window, SdlDestroyer>;
+using SdlRendererPtr = std::unique_ptr<SDL_Renderer, SdlDestroyer>;
+using SdlTexturePtr = std::unique_ptr<SDL_Texture, SdlDestroyer>;
 
 struct DisplayConfig {
   std::string title = "MOVE";
@@ -56,9 +67,9 @@ class elDraw {
   // Brings the window to the front (restoring it when minimized).
   void Raise();
 
-  SDL_Window* window() const { return window_; }
-  SDL_Renderer* renderer() const { return renderer_; }
-  Uint32 windowId() const { return window_ ? SDL_GetWindowID(window_) : 0; }
+  SDL_Window* window() const { return window_.get(); }
+  SDL_Renderer* renderer() const { return renderer_.get(); }
+  Uint32 windowId() const { return window_ ? SDL_GetWindowID(window_.get()) : 0; }
   WindowCut cut() const { return cut_; }
   const DisplayConfig& config() const { return config_; }
 
@@ -73,9 +84,9 @@ class elDraw {
   bool CreateRendererAndBuffer();
 
   DisplayConfig config_;
-  SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* backBuffer_ = nullptr;
+  SdlWindowPtr window_;
+  SdlRendererPtr renderer_;
+  SdlTexturePtr backBuffer_;
   WindowCut cut_ = WindowCut::kNone;
   bool declined_ = false;
   std::string error_;

@@ -28,8 +28,8 @@ bool elStream::LoadObject(const std::filesystem::path& file, bool withSound) {
   MovieError error = MovieError::kNone;
   std::unique_ptr<MovieSource> source = MovieSource::Open(file, options, &error);
   if (source != nullptr && draw_.renderer() != nullptr) {
-    picture_ = SDL_CreateTexture(draw_.renderer(), SDL_PIXELFORMAT_ARGB8888,
-                                 SDL_TEXTUREACCESS_STREAMING, screen.width, screen.height);
+    picture_.reset(SDL_CreateTexture(draw_.renderer(), SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STREAMING, screen.width, screen.height));
   }
   if (source == nullptr || picture_ == nullptr) {
     if (source != nullptr) error = MovieError::kUnreadable;
@@ -38,7 +38,7 @@ bool elStream::LoadObject(const std::filesystem::path& file, bool withSound) {
                        error == MovieError::kNoDecoder ? kNoMovieSystem : kCannotReadStream);
     return false;
   }
-  SDL_SetTextureBlendMode(picture_, SDL_BLENDMODE_NONE);
+  SDL_SetTextureBlendMode(picture_.get(), SDL_BLENDMODE_NONE);
 
   const AudioFormat track = source->sourceAudio();
   if (track.rate > 0 && sound_.Open({track.rate, std::min(track.channels, 2)},
@@ -136,8 +136,7 @@ void elStream::Close() {
   changed_.notify_all();
   if (reader_.joinable()) reader_.join();
   source_.reset();
-  if (picture_ != nullptr) SDL_DestroyTexture(picture_);
-  picture_ = nullptr;
+  picture_.reset();
   hasPicture_ = false;
   bytesPerSecond_ = 0;
   soundLatency_ = 0;
@@ -181,14 +180,14 @@ void elStream::DrawFrame(int x, int y, int w, int h) {
     changed_.notify_all();
     const int width = draw_.config().width;
     if (due.pixels.size() == static_cast<size_t>(width) * draw_.config().height &&
-        SDL_UpdateTexture(picture_, nullptr, due.pixels.data(), width * 4) == 0) {
+        SDL_UpdateTexture(picture_.get(), nullptr, due.pixels.data(), width * 4) == 0) {
       hasPicture_ = true;
     }
   }
   if (!hasPicture_) return;
   draw_.SelectBackBuffer();
   const SDL_Rect dst{x, y, w, h};
-  SDL_RenderCopy(draw_.renderer(), picture_, nullptr, &dst);
+  SDL_RenderCopy(draw_.renderer(), picture_.get(), nullptr, &dst);
 }
 
 double elStream::SecondsToNextFrame() {

@@ -68,7 +68,7 @@ class elStream {
   elSound sound_;
   int bytesPerSecond_ = 0;
   double soundLatency_ = 0;
-  SDL_Texture* picture_ = nullptr;
+  SdlTexturePtr picture_;
   bool hasPicture_ = false;
   bool playing_ = false;
   MovieClock clock_;

@@ -1,8 +1,11 @@
 #include "shogi/engine/bench.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "shogi/engine/bench_positions.h"
 #include "shogi/engine/evaluate.h"
@@ -56,41 +59,127 @@ MoveRec ThinkOnPosition(GameState& gs, OpeningBook& book, const UsiPosition& pos
   return gs.moveRec[m];
 }
 
-BenchResult RunBench(int level, int count) {
-  auto gs = std::make_unique<GameState>();
-  auto book = std::make_unique<OpeningBook>();
-  book->path.clear();
-  BenchResult result;
-  const int total = BenchPositionCount();
-  if (count <= 0 || count > total) count = total;
-  const auto start = std::chrono::steady_clock::now();
-  Fnv fnv;
-  for (int i = 0; i < count; ++i) {
-    std::istringstream in(bench::kMiddleGamePositions[i]);
+namespace {
+
+// Moves of a forced line, in USI.
+std::vector<std::string> Words(const char* text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+class BenchRun {
+ public:
+  BenchRun(int level, const std::string& bookPath) : level_(level) {
+    book_->path = bookPath;
+    result_.bookLoaded = LoadBook(*book_);
+  }
+
+  // Both sides are the computer, each with its own game; a forced move replaces the chosen one
+  // after the side to move has thought.
+  void OpeningGame(const bench::OpeningGame& game) {
+    GameState* sides[2] = {black_.get(), white_.get()};
+    for (int i = 0; i < 2; ++i) {
+      GameState& gs = *sides[i];
+      ResetGameState(gs);
+      gs.fixedClock = kBenchClock - kBenchClock % 60 + game.second;
+      gs.useRandom = 0;
+      gs.level = level_;
+      gs.firstMover = i == 0 ? 2 : 1;  // in black's game the computer moves first
+      gs.bookChoice = (i == 0 ? game.blackBook : game.whiteBook) ? 0 : 1;
+    }
+    const std::vector<std::string> forced = Words(game.forcedMoves);
+    for (int m = 1; m <= std::min(game.lastMove, kOpeningMoves); ++m) {
+      GameState& me = *sides[(m - 1) % 2];
+      GameState& other = *sides[m % 2];
+      me.moveNumber = m;
+      me.moveReady = 0;
+      const std::string usi = Think(me, [&] { ThinkDriver(me, *book_); });
+      if (me.gameResult != 0) return;
+      std::string played = usi;
+      if (static_cast<std::size_t>(m) <= forced.size()) {
+        played = forced[m - 1];
+        const auto move = ParseUsiMove(played, me.firstMover);
+        if (!move) return;
+        me.moveRec[m] = *move;
+        me.snapshot[m] = me.snapshot[m - 1];
+        ApplyMove(me.snapshot[m], *move, me.computerSide);
+      }
+      const auto reply = ParseUsiMove(played, other.firstMover);
+      if (!reply || !CommitPlayerMove(other, *reply) || other.gameResult != 0) return;
+    }
+  }
+
+  void Position(const char* sfen, int i) {
+    std::istringstream in(sfen);
     std::string board, side, hands;
     in >> board >> side >> hands;
     std::string error;
     const auto pos = ParseSfen(board, side, hands, &error);
-    if (!pos) continue;
+    if (!pos) return;
     const int m = 48 + (i % 40) * 2;  // search modes 4 to 8
-    const auto t0 = std::chrono::steady_clock::now();
-    const MoveRec move = ThinkOnPosition(*gs, *book, *pos, m, level);
-    const auto t1 = std::chrono::steady_clock::now();
-    const std::string usi = gs->gameResult == 1 ? "resign" : MoveToUsi(move, gs->firstMover);
-    result.moves.push_back(usi);
-    result.milliseconds.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-    result.analyzeCalls += gs->analyzeCalls;
-    result.evasionCalls += gs->evasionCalls;
-    result.evaluateCalls += gs->evaluateCalls;
-    fnv.Add(usi);
-    gs->analyzeCalls = gs->evasionCalls = gs->evaluateCalls = 0;
+    Think(*black_, [&] { ThinkOnPosition(*black_, *book_, *pos, m, level_); });
   }
-  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  fnv.Add(std::to_string(result.analyzeCalls));
-  fnv.Add(std::to_string(result.evasionCalls));
-  fnv.Add(std::to_string(result.evaluateCalls));
-  result.signature = fnv.h;
-  return result;
+
+  bool bookLoaded() const { return result_.bookLoaded; }
+
+  BenchResult Finish(std::chrono::steady_clock::time_point start) {
+    result_.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    fnv_.Add(std::to_string(result_.analyzeCalls));
+    fnv_.Add(std::to_string(result_.evasionCalls));
+    fnv_.Add(std::to_string(result_.evaluateCalls));
+    result_.signature = fnv_.h;
+    return result_;
+  }
+
+ private:
+  static constexpr int kOpeningMoves = 40;
+
+  // Runs one think of `gs` and records its move, routine, opening type and work.
+  template <class Fn>
+  std::string Think(GameState& gs, Fn&& think) {
+    const auto t0 = std::chrono::steady_clock::now();
+    think();
+    const auto t1 = std::chrono::steady_clock::now();
+    const int m = gs.moveNumber;
+    const std::string usi = gs.gameResult == 1 ? "resign" : MoveToUsi(gs.moveRec[m], gs.firstMover);
+    BenchThink t;
+    t.moveNumber = m;
+    t.move = usi;
+    t.phase = gs.gamePhase;
+    t.openingType = gs.openingType;
+    t.milliseconds = std::chrono::duration<double, std::milli>(t1 - t0).count();
+    result_.thinks.push_back(t);
+    result_.analyzeCalls += gs.analyzeCalls;
+    result_.evasionCalls += gs.evasionCalls;
+    result_.evaluateCalls += gs.evaluateCalls;
+    gs.analyzeCalls = gs.evasionCalls = gs.evaluateCalls = 0;
+    fnv_.Add(usi);
+    fnv_.Add(std::to_string(t.phase * 10 + t.openingType));
+    return usi;
+  }
+
+  int level_;
+  std::unique_ptr<GameState> black_ = std::make_unique<GameState>();
+  std::unique_ptr<GameState> white_ = std::make_unique<GameState>();
+  std::unique_ptr<OpeningBook> book_ = std::make_unique<OpeningBook>();
+  BenchResult result_;
+  Fnv fnv_;
+};
+
+}  // namespace
+
+BenchResult RunBench(int level, int count, const std::string& bookPath) {
+  const auto start = std::chrono::steady_clock::now();
+  BenchRun run(level, bookPath);
+  if (!run.bookLoaded()) return run.Finish(start);  // without the book the result means nothing
+  for (const bench::OpeningGame& game : bench::kOpeningGames) run.OpeningGame(game);
+  const int total = BenchPositionCount();
+  if (count <= 0 || count > total) count = total;
+  for (int i = 0; i < count; ++i) run.Position(bench::kMiddleGamePositions[i], i);
+  return run.Finish(start);
 }
 
 }  // namespace shogi

@@ -1,6 +1,8 @@
-// A fixed thinking workload: the computer chooses its move in each of the built-in positions
-// at one level with a fixed clock. Its signature (a hash of the chosen moves and the work
-// counts) changes exactly when the computer's behaviour changes.
+// A fixed thinking workload at one level with a fixed clock: opening games in which the
+// computer plays both sides up to move 40 (book, formations and their look-ahead check), then
+// the built-in middle-game and end-game positions. Its signature (a hash of the chosen moves,
+// the routines that chose them and the work counts) changes exactly when the computer's
+// behaviour changes.
 #pragma once
 
 #include <cstdint>
@@ -13,9 +15,18 @@
 
 namespace shogi {
 
+// One think of the workload.
+struct BenchThink {
+  int moveNumber = 0;
+  std::string move;  // in USI, or "resign"
+  int phase = 0;     // the search mode that chose it
+  int openingType = 0;
+  double milliseconds = 0;
+};
+
 struct BenchResult {
-  std::vector<std::string> moves;    // chosen move per position, in USI
-  std::vector<double> milliseconds;  // thinking time per position
+  std::vector<BenchThink> thinks;
+  bool bookLoaded = false;
   uint64_t analyzeCalls = 0;
   uint64_t evasionCalls = 0;
   uint64_t evaluateCalls = 0;
@@ -30,7 +41,8 @@ int BenchPositionCount();
 // think (on the calling thread). Returns the chosen move; gs holds everything else.
 MoveRec ThinkOnPosition(GameState& gs, OpeningBook& book, const UsiPosition& pos, int m, int level);
 
-// Thinks on the first `count` built-in positions (all when count <= 0).
-BenchResult RunBench(int level, int count = 0);
+// Plays the opening games with the book read from `bookPath`, then thinks on the first `count`
+// middle-game positions (all when count <= 0).
+BenchResult RunBench(int level, int count, const std::string& bookPath);
 
 }  // namespace shogi

@@ -1,7 +1,33 @@
-// Middle-game and end-game positions (SFEN without the move number).
+// The bench's workload: opening games and middle-game and end-game positions.
 #pragma once
 
 namespace shogi::bench {
+
+// Opening games, both sides played by the computer from move 1 up to `lastMove` (at most 40).
+// The forced moves (USI, from the start position) are played whatever the side to move chose;
+// the computer still thinks on each of those positions. `second` is the clock's seconds field,
+// which picks among book moves. Together they take the book, all four formations and the
+// look-ahead's acceptance and refusal of formation moves; a game ends before the main search
+// would take over for long.
+struct OpeningGame {
+  const char* forcedMoves;
+  bool blackBook;
+  bool whiteBook;
+  int second;
+  int lastMove;
+};
+
+inline constexpr OpeningGame kOpeningGames[] = {
+    {"", true, true, 0, 40},  // book to move 22, then formation 4 for both
+    {"", true, true, 1, 31},  // 4th-file rook against static rook: formations 1, 2 and 3
+    {"7g7f 8c8d", false, true, 0, 31},
+    // The book off: the book still names the opening type, the formations choose.
+    {"7g7f 8c8d 7i6h 3c3d 6g6f 7a6b 5g5f 5c5d", false, false, 0, 40},  // yagura
+    {"2g2f 8c8d 2f2e 8d8e 6i7h 4a3b 2e2d 2c2d", false, false, 0, 40},  // double wing attack
+    {"7g7f 3c3d 2g2f 4c4d 2f2e 2b3c 3i4h 8b3b", false, false, 0, 40},  // against a ranging rook
+    {"7g7f 3c3d 8h2b+ 3a2b", false, false, 0, 8},                      // a bishop in hand at move 6
+    {"7g7f 8c8d 7i6h 3c3d 6g6f 7a6b 2h7h", false, false, 0, 10},  // a rook on 7h seen at move 8
+};
 
 // Positions from engine self-play (white to move), fixed for benchmarks and the bench command.
 

@@ -213,9 +213,12 @@ bool LoadBook(OpeningBook& book, std::string* why) {
   book.count = 0;
   for (BookEntry& e : book.entries) e = BookEntry{};
   std::FILE* f = OpenBookFile(book.path, why);
+  book.opened = f != nullptr;
   if (f == nullptr) {
-    std::fputs("cannot open file\n", stdout);
-    std::fflush(stdout);
+    if (book.printFailure) {
+      std::fputs("cannot open file\n", stdout);
+      std::fflush(stdout);
+    }
     return false;
   }
   char line[kLineBufferSize];

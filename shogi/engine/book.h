@@ -27,6 +27,8 @@ struct BookEntry {
 
 struct OpeningBook {
   std::string path = "joseki.dat";
+  bool printFailure = true;  // a failed load writes "cannot open file" to standard output
+  bool opened = false;       // whether the last load found the file
   std::array<BookEntry, kBookCapacity> entries{};
   int count = 0;
 };
@@ -36,8 +38,9 @@ inline constexpr std::int64_t kMaxBookBytes = 4 << 20;
 
 // Reads the book file named by book.path. When it cannot be opened, or is no regular file
 // (a pipe, a device) or larger than kMaxBookBytes, writes "cannot open file\n" to standard
-// output and leaves an empty book; for a file refused that way `why` (when given) says why.
-// Never waits on a pipe. Returns whether it was read.
+// output (unless printFailure is off) and leaves an empty book; for a file refused that way `why`
+// (when given) says why. Never waits on a pipe. Returns whether it was read, which is also left in
+// book.opened.
 bool LoadBook(OpeningBook& book, std::string* why = nullptr);
 
 // Writes the key of snapshot[index] (162 bytes and a zero) into out.

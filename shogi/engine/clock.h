@@ -14,4 +14,11 @@ int64_t ClockSeconds(const GameState& gs);
 // The seconds field (0..59) of the local time of ClockSeconds.
 int ClockSecondsField(const GameState& gs);
 
+// Monotonic nanoseconds, the scale of GameState::thinkDeadline.
+int64_t SteadyNanos();
+
+// Whether the think is to end now: a stop was asked for or the deadline has passed. Once true
+// it stays true for the rest of the think (ThinkDriver clears it at the start).
+bool ThinkCut(GameState& gs);
+
 }  // namespace shogi

@@ -1,7 +1,9 @@
 #include "shogi/engine/deep_search.h"
 
 #include <algorithm>
+#include <array>
 
+#include "shogi/engine/clock.h"
 #include "shogi/engine/evaluate.h"
 #include "shogi/engine/lookahead.h"
 #include "shogi/rules/analyze.h"
@@ -42,23 +44,42 @@ void RotateToFront(GameState& gs, int j) {
 constexpr int kMateRootLimit = 16;
 constexpr int kMateLimits[8] = {0, 0, 12, 12, 8, 8, 6, 6};  // by ply
 
+// The moves of a forced mate from one node on: the check, the reply that holds out longest,
+// the next check, ... Filled alongside the values; it changes nothing of the search.
+struct MateLine {
+  int length = 0;
+  std::array<MoveRec, 8> move{};
+  void Set(const MoveRec& first, const MateLine* rest) {
+    MateLine line;
+    line.move[0] = first;
+    line.length = 1;
+    for (int i = 0; rest && i < rest->length && line.length < 8; ++i)
+      line.move[line.length++] = rest->move[i];
+    *this = line;
+  }
+};
+
 class MateSearch {
  public:
   MateSearch(GameState& gs, int plies) : gs_(gs), plies_(plies) {}
 
-  // Runs one pass. Returns false when the pass has no root node.
-  bool Run(int& best, int& bestIndex, MoveRec& bestMove) {
+  enum class Outcome { kNoRoot, kDone, kCut };
+
+  // Runs one pass. A pass cut short by ThinkCut reports kCut and its values mean nothing.
+  Outcome Run(int& best, int& bestIndex, MoveRec& bestMove, MateLine& bestLine) {
     const int m = gs_.moveNumber;
     gs_.nodeTop = 0;
     GenerateChecks(gs_, gs_.snapshot[m - 1], gs_.computerSide);
-    if (gs_.moveListCount == 0) return false;
+    if (gs_.moveListCount == 0) return Outcome::kNoRoot;
     SortMoveList(gs_, gs_.moveListCount - 1);
     int width = 0;
     while (width < gs_.moveListCount && width < kMateRootLimit && gs_.moveList[width].value >= 1)
       ++width;
     width = std::max(width, 1);
     const int first = PushBlock(gs_, gs_.snapshot[m - 1], gs_.computerSide, width);
+    MateLine lines[kMateRootLimit];
     for (int i = 0; i < width; ++i) {
+      if (ThinkCut(gs_)) break;
       SearchNode& n = gs_.node[first + i];
       if (IsPawnDrop(n.entry) && CountReplies(gs_, n.position) == kWinScore) {
         n.entry.value = kLossScore;  // a pawn drop may not mate
@@ -66,42 +87,56 @@ class MateSearch {
       }
       if (n.entry.value == kWinScore) {  // takes the king
         gs_.gameResult.store(2, std::memory_order_relaxed);
+        lines[i].Set(n.entry.move, nullptr);
         break;
       }
       if (n.entry.value == kLossScore) break;
-      n.entry.value = CheckValue(first + i, 1);
-      if (mateAtRoot_) {
+      const int v = CheckValue(first + i, 1, lines[i]);
+      if (gs_.thinkCut) break;
+      n.entry.value = v;
+      if (mateAtRoot_) {  // no evasion at once
         gs_.gameResult.store(2, std::memory_order_relaxed);
         break;
       }
-      if (n.entry.value == kWinScore) break;
+      // A mate found by searching does not end the pass: a later check may mate as well.
     }
-    // The highest value wins, the later one on ties.
+    gs_.nodeTop = 0;
+    if (gs_.thinkCut) return Outcome::kCut;
+    // Keep the best value; among equals the last one seen is taken.
     bestIndex = first;
     for (int i = 0; i < width; ++i)
       if (gs_.node[first + i].entry.value >= gs_.node[bestIndex].entry.value) bestIndex = first + i;
     best = gs_.node[bestIndex].entry.value;
     bestMove = gs_.node[bestIndex].entry.move;
     bestIndex -= first;
-    gs_.nodeTop = 0;
-    return true;
+    bestLine = lines[bestIndex];
+    return Outcome::kDone;
   }
 
  private:
-  // Value of the computer's check at node `index`, made at `ply`.
-  int CheckValue(int index, int ply) {
+  // Value of the computer's check at node `index`, made at `ply`; a mating check leaves its
+  // line in `line`.
+  int CheckValue(int index, int ply, MateLine& line) {
+    if (ThinkCut(gs_)) return kLossScore;
     const Position& pos = gs_.node[index].position;
-    if (ply == plies_) return CountReplies(gs_, pos);
+    const MoveRec move = gs_.node[index].entry.move;
+    if (ply == plies_) {
+      const int v = CountReplies(gs_, pos);
+      if (v == kWinScore) line.Set(move, nullptr);
+      return v;
+    }
     AnalyzeEvasions(gs_, pos, gs_.playerSide, 0);
     const int limit = kMateLimits[ply + 1];
     const int width = std::min(static_cast<int>(gs_.moveListCount), limit);
     SortMoveList(gs_, width);
     if (width == 0 || gs_.moveList[0].value < kEvasionMark) {  // no evasion: mate
       if (ply == 1) mateAtRoot_ = true;
+      line.Set(move, nullptr);
       return kWinScore;
     }
     const int first = PushBlock(gs_, pos, gs_.playerSide, width);
     int value = kWinScore;
+    MateLine longest, reply;
     for (int i = 0; i < width; ++i) {
       SearchNode& n = gs_.node[first + i];
       if (n.entry.value == kWinScore) {  // the player takes the computer's king
@@ -109,25 +144,31 @@ class MateSearch {
         break;
       }
       if (n.entry.value == kLossScore) break;  // the rest count as 32767
-      const int v = ReplyValue(first + i, ply + 1);
+      const int v = ReplyValue(first + i, ply + 1, reply);
+      if (gs_.thinkCut) break;
       n.entry.value = v;
       if (v != kWinScore) {  // not mated after this reply: the remaining replies take its value
         value = v;
         break;
       }
+      if (reply.length > longest.length) longest = reply;  // the first of the longest
     }
     gs_.nodeTop -= width;
+    if (value == kWinScore) line.Set(move, &longest);
     return value;
   }
 
   // Value of the player's reply at node `index`, made at `ply`: the best of the checks.
-  int ReplyValue(int index, int ply) {
+  int ReplyValue(int index, int ply, MateLine& line) {
+    if (ThinkCut(gs_)) return kLossScore;
     const Position& pos = gs_.node[index].position;
+    const MoveRec move = gs_.node[index].entry.move;
     GenerateChecks(gs_, pos, gs_.computerSide);
     const int width = std::min(static_cast<int>(gs_.moveListCount), kMateLimits[ply + 1]);
     SortMoveList(gs_, width);
     const int first = PushBlock(gs_, pos, gs_.computerSide, width);
     int value = kLossScore;
+    MateLine check;
     for (int i = 0; i < width; ++i) {
       SearchNode& n = gs_.node[first + i];
       if (IsPawnDrop(n.entry) && CountReplies(gs_, n.position) == kWinScore) {
@@ -136,15 +177,18 @@ class MateSearch {
       }
       if (n.entry.value == kWinScore) {
         value = kWinScore;
+        check.Set(n.entry.move, nullptr);
         break;
       }
       if (n.entry.value == kLossScore) break;
-      const int v = CheckValue(first + i, ply + 1);
+      const int v = CheckValue(first + i, ply + 1, check);
+      if (gs_.thinkCut) break;
       n.entry.value = v;
       value = std::max(value, v);
       if (v == kWinScore) break;
     }
     gs_.nodeTop -= width;
+    if (value == kWinScore) line.Set(move, &check);
     return value;
   }
 
@@ -154,7 +198,8 @@ class MateSearch {
 };
 
 // ---------------------------------------------------------------------------------------------
-// The main search: a fixed-width selective minimax to a depth that follows the level.
+// The main search: minimax over a fixed number of candidates per ply, as deep as the level
+// allows.
 
 constexpr int kQuietBelow = 53;
 
@@ -207,7 +252,12 @@ class MainSearch {
     gs_.nodeTop += roots;
 
     int threshold = kLossScore;
+    int searched = roots;  // root nodes whose value is final
     for (int k = 0; k < roots; ++k) {
+      if (ThinkCut(gs_)) {
+        searched = k;
+        break;
+      }
       SearchNode& n = gs_.node[first + k];
       gs_.progressDone.fetch_add(1, std::memory_order_relaxed);
       if (IsPawnDrop(n.entry) && n.entry.value > 72 && HasCheckMark(n.entry) &&
@@ -218,8 +268,13 @@ class MainSearch {
       }
       if (n.entry.value == kWinScore || n.entry.value == kLossScore) break;
       rootIndex_ = k;
-      n.entry.value = gs_.level == 0 ? Evaluate(gs_, n.position, gs_.playerSide)
-                                     : ComputerNode(first + k, 1, threshold);
+      const int v = gs_.level == 0 ? Evaluate(gs_, n.position, gs_.playerSide)
+                                   : ComputerNode(first + k, 1, threshold);
+      if (gs_.thinkCut) {  // this node's value is unfinished
+        searched = k;
+        break;
+      }
+      n.entry.value = v;
       threshold = n.entry.value;
     }
 
@@ -231,16 +286,31 @@ class MainSearch {
       return;
     }
     int best = first;
-    for (int k = 0; k < roots; ++k) {
+    for (int k = 0; k < std::max(searched, 1); ++k) {
       if (gs_.node[first + k].entry.value > gs_.node[best].entry.value) best = first + k;
       if (gs_.node[best].entry.value == kWinScore) break;
+    }
+    bool lost = gs_.node[best].entry.value == kLossScore;
+    if (searched < roots) {
+      // Cut short: the best root move searched so far, or the first of the sorted list. A
+      // think that was cut does not give up while moves are left unsearched.
+      if (searched == 0) best = first;
+      if (lost && searched > 0) best = first + searched;
+      lost = false;
     }
     gs_.bestRootIndex = best - first;
     gs_.moveRec[m] = gs_.node[best].entry.move;
     gs_.snapshot[m] = start;
     ApplyMove(gs_.snapshot[m], gs_.moveRec[m], gs_.computerSide);
-    if (gs_.node[best].entry.value == kLossScore)
-      gs_.gameResult.store(1, std::memory_order_relaxed);
+    if (lost) gs_.gameResult.store(1, std::memory_order_relaxed);
+    gs_.thinkDepth = LeafPly();
+    gs_.thinkScore = searched == 0 ? 0 : gs_.node[best].entry.value;
+    gs_.thinkLine[0] = gs_.moveRec[m];
+    gs_.thinkLineLength = 1;
+    if (searched > gs_.bestRootIndex && hasRefutation_[gs_.bestRootIndex]) {
+      gs_.thinkLine[1] = gs_.refutation[gs_.bestRootIndex].move;
+      gs_.thinkLineLength = 2;
+    }
     gs_.nodeTop = 0;
   }
 
@@ -287,6 +357,7 @@ class MainSearch {
   // Value of the computer's move at node `index`, made at `ply` (odd), whose previous
   // sibling holds `threshold`.
   int ComputerNode(int index, int ply, int threshold) {
+    if (ThinkCut(gs_)) return 0;
     const Position& pos = gs_.node[index].position;
     if (ply >= LeafPly()) return Evaluate(gs_, pos, gs_.playerSide);
     const int width = Expand(pos, gs_.playerSide, ply);
@@ -306,6 +377,7 @@ class MainSearch {
         break;
       }
       const int v = PlayerNode(first + i, ply + 1, previous);
+      if (gs_.thinkCut) break;
       n.entry.value = v;
       previous = v;
       if (v < threshold) {
@@ -337,6 +409,7 @@ class MainSearch {
   // Value of the player's reply at node `index`, made at `ply` (even), whose previous sibling
   // holds `threshold`.
   int PlayerNode(int index, int ply, int threshold) {
+    if (ThinkCut(gs_)) return 0;
     const Position& pos = gs_.node[index].position;
     if (ply >= LeafPly()) return Evaluate(gs_, pos, gs_.playerSide);
     const int width = Expand(pos, gs_.computerSide, ply);
@@ -354,6 +427,7 @@ class MainSearch {
       }
       if (n.entry.value == kLossScore) break;  // it and the rest keep -32768
       const int v = ComputerNode(first + i, ply + 1, previous);
+      if (gs_.thinkCut) break;
       n.entry.value = v;
       previous = v;
       if (v > threshold) {
@@ -369,7 +443,8 @@ class MainSearch {
       for (int i = 1; i < width; ++i) value = std::max(value, gs_.node[first + i].entry.value);
     }
     // Remember the computer's best answer to this reply for the next move.
-    if (ply == 2 && !cut && !kingTaken && gs_.preparedCount < kPreparedAnswerCapacity) {
+    if (ply == 2 && !cut && !kingTaken && !gs_.thinkCut &&
+        gs_.preparedCount < kPreparedAnswerCapacity) {
       int holder = first;
       while (gs_.node[holder].entry.value != value) ++holder;
       PreparedAnswer& a = gs_.preparedAnswers[gs_.preparedCount++];
@@ -538,26 +613,54 @@ void MakeSignature(PositionSignature& out, const Position& pos, int side) {
   out[9] += count * 25000000;
 }
 
-void DeepSearch(GameState& gs) {
+namespace {
+
+// One pass of the mate search. Plays the best root check into the history when the pass ran
+// to its end; a pass cut short changes nothing but the work areas.
+MateSearch::Outcome MatePass(GameState& gs, int plies, int& best, MateLine& line) {
   const int m = gs.moveNumber;
+  int index = 0;
+  MoveRec move;
+  MateSearch search(gs, plies);
+  const MateSearch::Outcome outcome = search.Run(best, index, move, line);
+  if (outcome == MateSearch::Outcome::kDone) {
+    gs.moveRec[m] = move;
+    gs.snapshot[m] = gs.snapshot[m - 1];
+    ApplyMove(gs.snapshot[m], move, gs.computerSide);
+    gs.bestRootIndex = index;
+  }
+  return outcome;
+}
+
+void ReportMate(GameState& gs, int plies, const MateLine& line) {
+  gs.thinkDepth = plies;
+  gs.thinkScore = kWinScore;
+  gs.thinkLineLength = line.length;
+  for (int i = 0; i < line.length; ++i) gs.thinkLine[i] = line.move[i];
+}
+
+}  // namespace
+
+void DeepSearch(GameState& gs) {
   bool anyPass = false;
   int bestSoFar = kLossScore;
+  // Runs a pass; true when it ends the search. A pass cut short is abandoned and the main
+  // search chooses.
   auto pass = [&](int plies) -> bool {
-    int best = kLossScore, index = 0;
-    MoveRec move;
-    MateSearch search(gs, plies);
-    const bool hadRoot = search.Run(best, index, move);
+    if (ThinkCut(gs)) return false;
+    int best = kLossScore;
+    MateLine line;
+    const MateSearch::Outcome outcome = MatePass(gs, plies, best, line);
+    if (outcome == MateSearch::Outcome::kCut) return false;
     anyPass = true;
-    if (hadRoot) {
-      gs.moveRec[m] = move;
-      gs.snapshot[m] = gs.snapshot[m - 1];
-      ApplyMove(gs.snapshot[m], move, gs.computerSide);
-      gs.bestRootIndex = index;
-    }
     bestSoFar = std::max(bestSoFar, best);
-    if (gs.gameResult.load(std::memory_order_relaxed) == 2) return true;
+    if (gs.gameResult.load(std::memory_order_relaxed) == 2) {
+      ReportMate(gs, 1, line);
+      return true;
+    }
     if (best == kWinScore) {
       gs.gameResult.store(plies, std::memory_order_relaxed);
+      ReportMate(gs, plies, line);
       return true;
     }
     return false;
@@ -576,6 +679,23 @@ void DeepSearch(GameState& gs) {
     if (pass(7)) return;
   }
   MainSearch(gs).Run();
+}
+
+int SolveMate(GameState& gs, std::vector<MoveRec>& line) {
+  line.clear();
+  for (int plies : {3, 5, 7}) {
+    if (ThinkCut(gs)) return -1;
+    int best = kLossScore;
+    MateLine found;
+    const MateSearch::Outcome outcome = MatePass(gs, plies, best, found);
+    if (outcome == MateSearch::Outcome::kCut) return -1;
+    if (outcome == MateSearch::Outcome::kNoRoot) return 0;
+    if (best == kWinScore) {
+      line.assign(found.move.begin(), found.move.begin() + found.length);
+      return found.length;
+    }
+  }
+  return 0;
 }
 
 }  // namespace shogi

@@ -2,6 +2,8 @@
 // on.
 #pragma once
 
+#include <vector>
+
 #include "shogi/rules/game_state.h"
 
 namespace shogi {
@@ -13,6 +15,14 @@ void GenerateChecks(GameState& gs, const Position& pos, int side);
 void MakeSignature(PositionSignature& out, const Position& pos, int side);
 
 // Chooses the computer's move for snapshot[moveNumber - 1] into moveRec/snapshot[moveNumber].
+// Cut short by ThinkCut, it abandons a mate pass under way and plays the best root move of
+// the main search searched so far, or the first of its sorted list.
 void DeepSearch(GameState& gs);
+
+// The mate search alone for the computer to move in snapshot[moveNumber - 1], whatever its
+// king danger and level: passes of 3, 5 and 7 plies, ending at the first that mates. Returns
+// the number of moves of the mate, which `line` holds (the check, at each ply the first of
+// the replies that hold out longest, and so on), 0 when no pass mates, -1 when cut short.
+int SolveMate(GameState& gs, std::vector<MoveRec>& line);
 
 }  // namespace shogi

@@ -147,8 +147,8 @@ constexpr int MobilityScore(int m) {
   return m == 0 ? -2 : m == 1 ? -1 : m == 2 ? -4 : m;
 }
 
-// The attacks of the side passed to the evaluation into ownAttackMap, the other side's into
-// enemyAttackMap, piece by piece from the piece list.
+// Fills ownAttackMap for the side being evaluated and enemyAttackMap for its opponent, walking
+// the piece list one piece at a time.
 void BuildEvaluationMaps(GameState& gs, const Position& pos, int side) {
   gs.ownAttackMap.Clear();
   gs.enemyAttackMap.Clear();

@@ -1,6 +1,6 @@
-// Static evaluation of a position from the computer's point of view: positive is good for the
-// computer (side 2), negative good for the player. Weighted sum of six terms by game phase,
-// plus decisive values for a king that can be taken or a side that is mated.
+// Static evaluation, scored for the computer (side 2): above zero favours it, below zero the
+// player. Six terms weighted by game phase, and fixed extreme values when a king is en prise or
+// a side has no way out of mate.
 #pragma once
 
 #include "shogi/rules/game_state.h"

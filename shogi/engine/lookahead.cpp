@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "shogi/engine/clock.h"
 #include "shogi/engine/evaluate.h"
 #include "shogi/rules/analyze.h"
 #include "shogi/rules/attacks.h"
@@ -78,6 +79,7 @@ class LookAheadSearch {
         break;  // it and the rest keep their generator values
       }
       const int v = SearchOne(first + i, depth, Opponent(mover), running);
+      if (gs_.thinkCut) break;
       n.entry.value = v;
       if (playerMoves ? v < bound : v > bound) {
         cut = true;
@@ -101,6 +103,7 @@ class LookAheadSearch {
 
   // Searches the node at `index`, at `depth`, with `side` to move, under the parent's bound.
   int SearchOne(int index, int depth, int side, int bound) {
+    if (ThinkCut(gs_)) return 0;
     const Position& pos = gs_.node[index].position;
     const int level = gs_.level;
     if (depth >= 4 || (depth == 2 && level == 1) || (depth == 3 && level == 2))
@@ -267,6 +270,7 @@ int ChooseFormationMove(GameState& gs, int formationNumber) {
   gs.moveNumber += 1;
   const int value = LookAhead(gs);
   gs.moveNumber -= 1;
+  if (gs.thinkCut) return kLossScore;  // cut before the look-ahead accepted the move
   if (value >= gs.baseScore - 50 && value <= gs.baseScore + 30) return best;
   return kLossScore;
 }

@@ -5,7 +5,7 @@
 
 namespace shogi {
 
-// Reorders moveList so that its first n entries are the n best, best first.
+// Sorts just the front of moveList: afterwards its first n entries are the strongest, in order.
 void SortMoveList(GameState& gs, int n);
 
 // Pushes the first `count` entries of moveList, made by `mover` in `from`, onto the search
@@ -13,15 +13,15 @@ void SortMoveList(GameState& gs, int n);
 // the first; nodeTop is raised by count.
 int PushBlock(GameState& gs, const Position& from, int mover, int count);
 
-// Searches snapshot[moveNumber - 1] (the player to move) and returns its value for the
-// computer.
+// A shallow search of snapshot[moveNumber - 1] with the player to move; the result is scored
+// for the computer.
 int LookAhead(GameState& gs);
 
 // The formation score (1..4) of the computer's pieces on the board, from the piece list.
 int FormationScore(const GameState& gs, int formation);
 
-// Picks the computer's move by how well it builds formation 1..4 and checks it with the
-// look-ahead. Returns the formation score, or -32768 when the look-ahead refuses the move.
+// Chooses the computer's move that best advances formation 1..4, then lets the look-ahead
+// vet it. Returns the formation score, or -32768 when the look-ahead rejects the move.
 int ChooseFormationMove(GameState& gs, int formation);
 
 }  // namespace shogi

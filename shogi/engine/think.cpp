@@ -45,7 +45,8 @@ int SearchMode(int m, bool bookMovePlayed, int bookChoice, int openingType) {
 
 namespace {
 
-// Before move 9, a rook of either side on rankIndex 7 at fileIndex 1..4 means a ranging rook.
+// Early in the game (before move 9), any rook standing on rankIndex 7 within fileIndex 1..4
+// marks a ranging-rook opening, whoever owns it.
 bool RangingRookSeen(const Position& p) {
   for (int f = 1; f <= 4; ++f)
     if (p.KindAt(f, 7) == kRook) return true;
@@ -72,6 +73,10 @@ void ThinkDriver(GameState& gs, OpeningBook& book) {
   // The move number of the game, which the rules below go by; m indexes the history.
   const int n = GameMoveNumber(gs);
   gs.thinkStart = ClockSeconds(gs);
+  gs.thinkCut = 0;
+  gs.thinkDepth = 0;
+  gs.thinkScore = 0;
+  gs.thinkLineLength = 0;
   gs.progressDone.store(0, std::memory_order_relaxed);
   if (n < 3) LoadBook(book);
   const bool bookMove = PlayBookMove(gs, book);
@@ -104,6 +109,11 @@ void ThinkDriver(GameState& gs, OpeningBook& book) {
   // The player's turn: their moves, the evaluation, the time.
   AnalyzeMoves(gs, gs.snapshot[m], gs.playerSide, 0);
   gs.baseScore = Evaluate(gs, gs.snapshot[m], gs.playerSide);
+  if (gs.thinkDepth == 0) {  // the book or a formation chose: the evaluation after the move
+    gs.thinkScore = gs.baseScore;
+    gs.thinkLine[0] = gs.moveRec[m];
+    gs.thinkLineLength = 1;
+  }
   gs.moveSeconds[m] = static_cast<int32_t>(ClockSeconds(gs) - gs.thinkStart);
   // Everything the window thread reads is in place before the move is published.
   gs.computerSeconds += gs.moveSeconds[m];

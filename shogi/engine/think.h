@@ -1,5 +1,5 @@
-// The think driver: chooses and plays one computer move, on a thread of its own; and the
-// commit of the player's move, which every front end shares.
+// The think driver, which finds the computer's next move and plays it on a worker thread; and
+// the commit of the player's move that all front ends use.
 #pragma once
 
 #include <thread>

@@ -11,6 +11,8 @@
 
 #include "shogi/engine/bench.h"
 #include "shogi/engine/book_file.h"
+#include "shogi/engine/clock.h"
+#include "shogi/engine/deep_search.h"
 #include "shogi/engine/evaluate.h"
 #include "shogi/engine/think.h"
 #include "shogi/rules/analyze.h"
@@ -69,11 +71,65 @@ UsiEngine::UsiEngine(std::ostream& out)
 
 UsiEngine::~UsiEngine() = default;
 
+void CommandQueue::Push(std::string line) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    lines_.push_back(std::move(line));
+  }
+  ready_.notify_one();
+}
+
+void CommandQueue::Close() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closed_ = true;
+  }
+  ready_.notify_one();
+}
+
+CommandQueue::Status CommandQueue::Pop(std::string& line, std::chrono::milliseconds timeout) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  ready_.wait_for(lock, timeout, [this] { return !lines_.empty() || closed_; });
+  if (!lines_.empty()) {
+    line = std::move(lines_.front());
+    lines_.pop_front();
+    return Status::kLine;
+  }
+  return closed_ ? Status::kClosed : Status::kTimeout;
+}
+
 void UsiEngine::Run(std::istream& in) {
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  CommandQueue commands;
+  // The reader stops after "quit" so that it can be joined at once.
+  std::thread reader([&] {
+    for (std::string line; std::getline(in, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      const bool quit = Split(line) == std::vector<std::string>{"quit"};
+      commands.Push(std::move(line));
+      if (quit) break;
+    }
+    commands.Close();
+  });
+  Serve(commands);
+  reader.join();
+}
+
+void UsiEngine::Serve(CommandQueue& commands) {
+  commands_ = &commands;
+  quit_ = false;
+  while (true) {
+    std::string line;
+    if (!deferred_.empty()) {
+      line = std::move(deferred_.front());
+      deferred_.pop_front();
+    } else {
+      const auto status = commands.Pop(line, std::chrono::hours(1));
+      if (status == CommandQueue::Status::kClosed) break;
+      if (status == CommandQueue::Status::kTimeout) continue;
+    }
     if (!Handle(line)) break;
   }
+  commands_ = nullptr;
 }
 
 bool UsiEngine::Handle(const std::string& line) {
@@ -85,13 +141,15 @@ bool UsiEngine::Handle(const std::string& line) {
     CmdUsi();
   } else if (cmd == "isready") {
     book_->path = FindBookFile(options_.bookFile);
-    out_.flush();
+    book_->printFailure = false;
     std::string why;
-    if (!LoadBook(*book_, &why) && !why.empty()) {
-      std::fflush(stdout);
+    LoadBook(*book_, &why);
+    bookErrorShown_.clear();
+    if (!why.empty()) {
       Error(why);
+      bookErrorShown_ = book_->path;
     }
-    std::fflush(stdout);
+    ReportBookFailure();
     out_ << "readyok\n";
   } else if (cmd == "setoption") {
     CmdSetOption(w);
@@ -100,7 +158,7 @@ bool UsiEngine::Handle(const std::string& line) {
   } else if (cmd == "position") {
     CmdPosition(w);
   } else if (cmd == "go") {
-    CmdGo();
+    CmdGo(w);
   } else if (cmd == "analyze") {
     CmdAnalyze(w);
   } else if (cmd == "eval") {
@@ -110,12 +168,18 @@ bool UsiEngine::Handle(const std::string& line) {
   } else if (cmd == "bench") {
     CmdBench(w);
   } else if (cmd == "stop" || cmd == "ponderhit" || cmd == "gameover") {
-    // The computer never thinks in the background; nothing to stop.
+    // No think is under way (a think handles these itself); nothing to stop.
   } else {
     Error("unknown command '" + cmd + "'");
   }
   out_.flush();
-  return true;
+  return !quit_;
+}
+
+void UsiEngine::ReportBookFailure() {
+  if (book_->opened || bookErrorShown_ == book_->path) return;
+  Error("cannot open book file " + book_->path);
+  bookErrorShown_ = book_->path;
 }
 
 void UsiEngine::CmdUsi() {
@@ -124,7 +188,8 @@ void UsiEngine::CmdUsi() {
        << "option name Level type combo default Normal var Easy var Normal var Hard\n"
        << "option name Book type check default true\n"
        << "option name UseRandom type check default false\n"
-       << "option name FixedClock type string default 0\n"
+       << "option name FixedClock type spin default 0 min 0 max 2147483647\n"
+       << "option name MoveOverhead type spin default 100 min 0 max 10000\n"
        << "option name BookFile type string default joseki.dat\n"
        << "usiok\n";
 }
@@ -161,8 +226,16 @@ void UsiEngine::CmdSetOption(const std::vector<std::string>& w) {
     boolean(options_.useRandom);
   } else if (name == "FixedClock") {
     int64_t seconds = 0;
-    if (!ToInt(value, seconds) || seconds < 0) return Error("option FixedClock takes seconds");
+    if (!ToInt(value, seconds) || seconds < 0 || seconds > 2147483647)
+      return Error("option FixedClock takes seconds, 0 to 2147483647");
     options_.fixedClock = seconds;
+  } else if (name == "MoveOverhead") {
+    int ms = 0;
+    if (!ToInt(value, ms) || ms < 0 || ms > 10000)
+      return Error("option MoveOverhead takes milliseconds, 0 to 10000");
+    options_.moveOverhead = ms;
+  } else if (name == "USI_Hash" || name == "USI_Ponder") {
+    // Accepted: the engine's memory is fixed, and it ponders whenever it is told to.
   } else if (name == "BookFile") {
     if (value.empty()) return Error("option BookFile takes a file name");
     options_.bookFile = value;
@@ -292,13 +365,144 @@ void UsiEngine::CatchUp() {
   MakeRoom(gs);  // for the computer's own move
 }
 
-void UsiEngine::CmdGo() {
+namespace {
+
+// Parses "go [ponder] [infinite] [btime t] [wtime t] [binc t] [winc t] [byoyomi t]
+// [movetime t] [mate <t|infinite>]"; times in milliseconds.
+template <class Request>
+bool ParseGo(const std::vector<std::string>& w, Request& go) {
+  for (std::size_t i = 1; i < w.size(); ++i) {
+    const std::string& key = w[i];
+    if (key == "ponder") {
+      go.ponder = true;
+      continue;
+    }
+    if (key == "infinite") {
+      go.infinite = true;
+      continue;
+    }
+    if (i + 1 >= w.size()) return false;
+    const std::string& value = w[++i];
+    if (key == "mate") {
+      go.mate = true;
+      if (value == "infinite") continue;
+      if (!ToInt(value, go.mateMs) || go.mateMs < 0) return false;
+      continue;
+    }
+    int64_t t = 0;
+    if (!ToInt(value, t) || t < 0) return false;
+    if (key == "btime")
+      go.time[0] = t;
+    else if (key == "wtime")
+      go.time[1] = t;
+    else if (key == "binc")
+      go.inc[0] = t;
+    else if (key == "winc")
+      go.inc[1] = t;
+    else if (key == "byoyomi")
+      go.byoyomi = t;
+    else if (key == "movetime")
+      go.movetime = t;
+    else
+      return false;
+  }
+  return true;
+}
+
+// The share of the remaining main time spent on one move.
+constexpr int64_t kMainTimeShare = 20;
+
+}  // namespace
+
+int64_t UsiEngine::Budget(const GoRequest& go, int color) const {
+  const int64_t overhead = options_.moveOverhead;
+  if (go.movetime >= 0) return std::max<int64_t>(0, go.movetime - overhead);
+  const int c = color == UsiPosition::kBlack ? 0 : 1;
+  const int64_t main = go.time[c];
+  if (main < 0 && go.byoyomi == 0 && go.inc[c] == 0) return -1;  // no time fields: no limit
+  const int64_t left = std::max<int64_t>(0, main);
+  // Byoyomi and increment, plus a share of the main time, but never more than the clock
+  // holds now (an increment may only be added after the move).
+  const int64_t budget =
+      std::min(go.byoyomi + go.inc[c] + left / kMainTimeShare, left + go.byoyomi) - overhead;
+  return std::max<int64_t>(0, budget);
+}
+
+bool UsiEngine::AwaitThink(GameState& gs, bool hold, bool ponder, int64_t ponderBudget) {
+  if (!commands_) hold = false;  // nobody could release it
+  bool answer = true;
+  int shownDone = -1, shownTotal = -1;
+  auto stop = [&] {
+    gs.stopThink.store(1, std::memory_order_relaxed);
+    hold = false;
+  };
+  while (hold || gs.moveReady.load(std::memory_order_acquire) == 0) {
+    std::string line;
+    CommandQueue::Status status = CommandQueue::Status::kTimeout;
+    if (commands_)
+      status = commands_->Pop(line, std::chrono::milliseconds(2));
+    else
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (status == CommandQueue::Status::kClosed) {  // the input ended: as quit
+      stop();
+      quit_ = true;
+      answer = false;
+    } else if (status == CommandQueue::Status::kLine) {
+      const std::vector<std::string> w = Split(line);
+      const std::string cmd = w.empty() ? "" : w[0];
+      if (cmd == "stop") {
+        stop();
+      } else if (cmd == "ponderhit") {
+        if (ponder) {  // from now on a normal think on the clock
+          ponder = false;
+          hold = false;
+          if (ponderBudget >= 0)
+            gs.thinkDeadline.store(SteadyNanos() + ponderBudget * 1000000,
+                                   std::memory_order_relaxed);
+        }
+      } else if (cmd == "quit") {
+        stop();
+        quit_ = true;
+        answer = false;
+      } else if (cmd == "gameover") {
+        stop();
+        answer = false;
+      } else if (cmd == "isready") {
+        out_ << "readyok\n";
+        out_.flush();
+      } else if (!cmd.empty()) {
+        // Anything else waits for the think; a think that waits for stop ends now.
+        deferred_.push_back(line);
+        if (hold) stop();
+      }
+    }
+    const int done = gs.progressDone.load(std::memory_order_relaxed);
+    const int total = gs.progressTotal.load(std::memory_order_relaxed);
+    if (total > 1 && (done != shownDone || total != shownTotal)) {
+      out_ << "info string progress " << done << "/" << total << "\n";
+      out_.flush();
+      shownDone = done;
+      shownTotal = total;
+    }
+  }
+  return answer;
+}
+
+void UsiEngine::CmdGo(const std::vector<std::string>& w) {
+  const int64_t start = SteadyNanos();
+  GoRequest go;
+  if (!ParseGo(w, go))
+    return Error(
+        "usage: go [ponder] [infinite] [btime t] [wtime t] [binc t] [winc t] [byoyomi t] "
+        "[movetime t] [mate <t|infinite>]");
+  if (go.mate) return CmdGoMate(go, start);
   GameState& gs = *game_;
   gs.level = options_.level;
   gs.bookChoice = options_.book ? 0 : 1;
   gs.useRandom = options_.useRandom ? 1 : 0;
   gs.fixedClock = options_.fixedClock;
   book_->path = FindBookFile(options_.bookFile);
+  book_->printFailure = false;
   if (refused_) {
     Error("no position to play: the last position line was refused");
     out_ << "bestmove resign\n";
@@ -314,33 +518,94 @@ void UsiEngine::CmdGo() {
     out_ << "bestmove resign\n";
     return;
   }
+  const int64_t budget = Budget(go, ColorAfter(base_.sideToMove, moves_.size()));
+  const bool hold = go.ponder || go.infinite;
+  gs.stopThink.store(0, std::memory_order_relaxed);
+  gs.thinkDeadline.store(budget >= 0 && !hold ? start + budget * 1000000 : 0,
+                         std::memory_order_relaxed);
+  const uint64_t work0 = gs.analyzeCalls + gs.evasionCalls + gs.evaluateCalls;
   gs.moveReady = 0;
   std::thread worker = StartComputerMove(gs, *book_);
-  int shownDone = -1, shownTotal = -1;
-  while (gs.moveReady.load(std::memory_order_acquire) == 0) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const int done = gs.progressDone.load(std::memory_order_relaxed);
-    const int total = gs.progressTotal.load(std::memory_order_relaxed);
-    if (total > 1 && (done != shownDone || total != shownTotal)) {
-      out_ << "info string progress " << done << "/" << total << "\n";
-      out_.flush();
-      shownDone = done;
-      shownTotal = total;
-    }
-  }
+  const bool answer = AwaitThink(gs, hold, go.ponder, go.infinite ? -1 : budget);
   worker.join();
   gs.moveReady = 0;
-  report();
+  gs.thinkDeadline.store(0, std::memory_order_relaxed);
+  if (GameMoveNumber(gs) < 3) ReportBookFailure();
+
+  // Progress for the GUI: the search's depth, its work, the value for the engine, its line.
+  const int64_t ms = (SteadyNanos() - start) / 1000000;
+  const uint64_t nodes = gs.analyzeCalls + gs.evasionCalls + gs.evaluateCalls - work0;
+  const int result = gs.gameResult;
+  std::ostringstream info;
+  info << "info depth " << std::max(1, static_cast<int>(gs.thinkDepth)) << " seldepth "
+       << std::max(1, static_cast<int>(gs.thinkDepth)) << " nodes " << nodes << " time " << ms
+       << " nps " << nodes * 1000 / static_cast<uint64_t>(std::max<int64_t>(1, ms));
+  if (result == 2 || result == 3 || result == 5 || result == 7)
+    info << " score mate " << (result == 2 ? 1 : result);
+  else
+    info << " score cp " << (result == 1 ? -kWinScore : gs.thinkScore);
+  if (result != 1 && gs.thinkLineLength > 0) {
+    info << " pv";
+    for (int i = 0; i < gs.thinkLineLength; ++i)
+      info << ' ' << MoveToUsi(gs.thinkLine[i], gs.firstMover);
+  }
+  if (answer) {
+    out_ << info.str() << "\n";
+    report();
+  }
   if (gs.gameResult == 1) {
     gs.moveNumber -= 1;  // the computer made no move
-    out_ << "bestmove resign\n";
+    if (answer) out_ << "bestmove resign\n";
     return;
   }
   const MoveRec move = gs.moveRec[gs.moveNumber];
   MoveRec seen = Seen(move, gs.firstMover);
   if (seen.dropKind > 0) seen.fromFile = seen.fromRank = 0;  // a drop's origin is no square
   played_.push_back(seen);
-  out_ << "bestmove " << MoveToUsi(move, gs.firstMover) << "\n";
+  if (answer) out_ << "bestmove " << MoveToUsi(move, gs.firstMover) << "\n";
+}
+
+void UsiEngine::CmdGoMate(const GoRequest& go, int64_t start) {
+  if (refused_) {
+    Error("no position to solve: the last position line was refused");
+    out_ << "checkmate nomate\n";
+    return;
+  }
+  // The side to move plays the computer's part: the computer is black with firstMover 2.
+  const int color = ColorAfter(base_.sideToMove, moves_.size());
+  const int firstMover = color == UsiPosition::kBlack ? 2 : 1;
+  GameState& gs = *scratch_;
+  Materialize(gs, firstMover);
+  const Position position = gs.Current();
+  ResetGameState(gs);
+  gs.firstMover = firstMover;
+  gs.snapshot[0] = position;
+  gs.moveNumber = 1;
+  gs.level = options_.level;
+  gs.thinkCut = 0;
+  gs.stopThink.store(0, std::memory_order_relaxed);
+  gs.thinkDeadline.store(go.mateMs >= 0 ? start + go.mateMs * 1000000 : 0,
+                         std::memory_order_relaxed);
+  gs.moveReady = 0;
+  std::vector<MoveRec> line;
+  int found = 0;
+  std::thread worker([&] {
+    found = SolveMate(gs, line);
+    gs.moveReady.store(1, std::memory_order_release);
+  });
+  const bool answer = AwaitThink(gs, false, false, -1);
+  worker.join();
+  gs.thinkDeadline.store(0, std::memory_order_relaxed);
+  if (!answer) return;
+  if (found < 0) {
+    out_ << "checkmate timeout\n";
+  } else if (found == 0) {
+    out_ << "checkmate nomate\n";
+  } else {
+    out_ << "checkmate";
+    for (const MoveRec& m : line) out_ << ' ' << MoveToUsi(m, firstMover);
+    out_ << "\n";
+  }
 }
 
 void UsiEngine::CmdAnalyze(const std::vector<std::string>& w) {
@@ -404,18 +669,24 @@ void UsiEngine::CmdBench(const std::vector<std::string>& w) {
   if (w.size() > 3 || (w.size() > 1 && (!ToInt(w[1], level) || level < 0 || level > 3)) ||
       (w.size() > 2 && (!ToInt(w[2], count) || count < 0)))
     return Error("usage: bench [level 0..3 [count]]");
-  const BenchResult r = RunBench(level, count);
-  for (std::size_t i = 0; i < r.moves.size(); ++i) {
+  out_.flush();
+  const BenchResult r = RunBench(level, count, options_.bookFile);
+  std::fflush(stdout);
+  if (!r.bookLoaded)
+    return Error("bench needs the opening book: cannot open '" + options_.bookFile + "'");
+  for (std::size_t i = 0; i < r.thinks.size(); ++i) {
+    const BenchThink& t = r.thinks[i];
     char ms[32];
-    std::snprintf(ms, sizeof ms, "%.1f", r.milliseconds[i]);
-    out_ << "bench " << i + 1 << " " << r.moves[i] << " " << ms << " ms\n";
+    std::snprintf(ms, sizeof ms, "%.1f", t.milliseconds);
+    out_ << "bench " << i + 1 << " move " << t.moveNumber << " " << t.move << " phase " << t.phase
+         << " opening " << t.openingType << " " << ms << " ms\n";
   }
   const uint64_t calls = r.analyzeCalls + r.evasionCalls + r.evaluateCalls;
   char line[256];
   std::snprintf(line, sizeof line,
-                "bench level %d positions %zu analyze %" PRIu64 " evasions %" PRIu64
+                "bench level %d thinks %zu analyze %" PRIu64 " evasions %" PRIu64
                 " evaluate %" PRIu64 " seconds %.3f calls/s %.0f signature %016" PRIx64 "\n",
-                level, r.moves.size(), r.analyzeCalls, r.evasionCalls, r.evaluateCalls, r.seconds,
+                level, r.thinks.size(), r.analyzeCalls, r.evasionCalls, r.evaluateCalls, r.seconds,
                 r.seconds > 0 ? static_cast<double>(calls) / r.seconds : 0.0, r.signature);
   out_ << line;
 }

@@ -2,8 +2,12 @@
 // The engine is the computer (internal side 2); its opponent is the player (side 1).
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <iosfwd>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -13,14 +17,35 @@
 
 namespace shogi {
 
+// Command lines handed from a reading thread to the engine's thread.
+class CommandQueue {
+ public:
+  enum class Status { kLine, kTimeout, kClosed };
+  void Push(std::string line);
+  // No more lines will come (the end of the input).
+  void Close();
+  // Takes the next line, waiting at most `timeout` for one.
+  Status Pop(std::string& line, std::chrono::milliseconds timeout);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<std::string> lines_;
+  bool closed_ = false;
+};
+
 class UsiEngine {
  public:
   explicit UsiEngine(std::ostream& out);
   ~UsiEngine();
 
-  // Handles one command line. Returns false after "quit".
+  // Handles one command line. Returns false after "quit". Without a command queue (see Serve)
+  // nothing can interrupt a go: it answers when its think ends, even "go infinite".
   bool Handle(const std::string& line);
-  // Reads commands until "quit" or the end of the input.
+  // Handles the queue's lines until "quit" or its end. While the engine thinks, "stop",
+  // "ponderhit", "isready" and "quit" act at once; other lines wait for the think to end.
+  void Serve(CommandQueue& commands);
+  // Reads commands on a thread of its own and serves them until "quit" or the end of input.
   void Run(std::istream& in);
 
  private:
@@ -29,14 +54,36 @@ class UsiEngine {
     bool book = true;
     bool useRandom = false;
     int64_t fixedClock = 0;
+    int moveOverhead = 100;  // ms kept back from every time budget for process and pipe delays
     std::string bookFile = "joseki.dat";
   };
+
+  // The fields of a go command.
+  struct GoRequest {
+    bool ponder = false;
+    bool infinite = false;
+    bool mate = false;
+    int64_t mateMs = -1;         // -1: infinite
+    int64_t time[2] = {-1, -1};  // btime, wtime
+    int64_t inc[2] = {0, 0};     // binc, winc
+    int64_t byoyomi = 0;
+    int64_t movetime = -1;
+  };
+
+  void CmdGoMate(const GoRequest& go, int64_t start);
+  // The milliseconds the engine may think on this move, or -1 for no limit.
+  int64_t Budget(const GoRequest& go, int color) const;
+  // Waits for the think on `gs` to raise moveReady while it serves the command queue; with
+  // `hold` (go infinite, go ponder) it also waits for stop or ponderhit. Returns false when
+  // no answer is to be printed (quit, gameover).
+  bool AwaitThink(GameState& gs, bool hold, bool ponder, int64_t ponderBudget);
+  void ReportBookFailure();
 
   void CmdUsi();
   void CmdSetOption(const std::vector<std::string>& args);
   void CmdNewGame();
   void CmdPosition(const std::vector<std::string>& args);
-  void CmdGo();
+  void CmdGo(const std::vector<std::string>& args);
   void CmdAnalyze(const std::vector<std::string>& args);
   void CmdEval(const std::vector<std::string>& args);
   void CmdPerft(const std::vector<std::string>& args);
@@ -58,6 +105,10 @@ class UsiEngine {
 
   std::ostream& out_;
   Options options_;
+  CommandQueue* commands_ = nullptr;  // while Serve runs
+  std::deque<std::string> deferred_;  // lines that came during a think
+  bool quit_ = false;
+  std::string bookErrorShown_;  // the book file whose failure was last reported
   UsiPosition base_;
   int baseMovesBefore_ = 0;     // moves of the game before base_
   std::vector<MoveRec> moves_;  // as seen with firstMover 1

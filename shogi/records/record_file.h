@@ -1,6 +1,6 @@
 // Game record files: the five save slots and the text file of one finished game.
 //
-// A record is text in CP932 with these lines (every line that is not empty ends with a blank):
+// A record is CP932 text laid out as below; each line with content carries a trailing space:
 //
 //   先手；人            (or 先手；rⅡ)       who moved first: the person or the computer
 //   後手；rⅡ            (or 後手；人)       the other side
@@ -13,8 +13,8 @@
 //                                           an empty line
 //   <i, 3 places> <to file><to rank><from file><from rank><promote><name>   for i = 1..N
 //
-// Files and ranks are shogi notation seen from sente (1..9); a drop has origin 0 0 and the
-// name of the dropped kind (歩 香 桂 銀 金 角 飛), a board move the name "・".
+// Squares are given as file and rank numbers 1..9 from sente's side. A drop has origin 0 0 and
+// names the dropped kind (歩 香 桂 銀 金 角 飛); a board move has the name "・".
 //
 // Saving writes a new temporary file beside the slot file (created exclusively, never through
 // a link left at its name) and renames it into place, so a save that breaks off leaves the

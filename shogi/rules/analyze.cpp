@@ -464,6 +464,12 @@ void Analysis::ValueEvasions(int checks) {
       e.illegal = 1;
       rejected = true;
     }
+    // Against two checkers only the king can move: taking one checker leaves the other.
+    if (!rejected && checks >= 2 && (x.drop || x.K != kKing)) {
+      e.value = kLossScore;
+      e.illegal = 1;
+      rejected = true;
+    }
     if (!rejected && !x.drop && x.K == kKing && enemy.counts[x.T] == 0) gains.Add(kEvasionMark);
     // Interposition against a single check.
     if (!rejected && checks < 2 && (x.drop || x.K != kKing) && lineSquares_.Has(x.T)) {

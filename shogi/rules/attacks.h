@@ -199,24 +199,26 @@ inline SquareSet StepAttackSet(int side, int kind, int sq) {
   return detail::kStepTables.set[side][kind][sq];
 }
 
-// Adds the attacks of the one piece on (f, r) to the map (counts and byKind).
+// Adds what the piece standing on (f, r) attacks to the map, totals and per-kind counts alike.
 void AddPieceAttacks(const Position& pos, int side, int f, int r, AttackMap& map);
-// Adds the attacks of every piece of the side, squares in file-major order.
+// Adds what all of the side's pieces attack, visiting the board file by file.
 void BuildAttackMap(const Position& pos, int side, AttackMap& map);
-// The same for the side's lances, bishops, rooks, horses and dragons only.
+// Like BuildAttackMap, restricted to the sliding pieces (lance, bishop, rook and their
+// promotions).
 void BuildSliderAttackMap(const Position& pos, int side, AttackMap& map);
-// Clears the 81 counts (not byKind), then adds the attacks of the piece on (f, r).
+// Zeroes the per-square totals (byKind is left alone) and adds what the piece on (f, r) attacks.
 void BuildPieceAttackMap(const Position& pos, int side, AttackMap& map, int f, int r);
-// Clears the 81 counts, then adds the attacks of the piece on (f, r) and of every lance,
-// bishop, rook, horse and dragon of the side.
+// Zeroes the per-square totals, then adds what the piece on (f, r) attacks together with what
+// all the side's sliding pieces attack.
 void BuildPieceAndSliderMap(const Position& pos, int side, AttackMap& map, int f, int r);
 // The square (fileIndex*9 + rankIndex) of the side's king, or -1 when it has none.
 int FindKing(const Position& pos, int side);
 // Rewrites gs.pieceList from the position.
 void BuildPieceList(GameState& gs, const Position& pos);
 
-// Calls sink(square) for every square the piece reaches without continuations: its step
-// squares and its slides up to and including the first occupied square.
+// Calls sink(square) for each square the piece can reach in one move, ignoring what stands
+// there: the squares it steps to, and along each line every square until (and with) the first
+// one that is occupied.
 template <class Sink>
 inline void ForEachReach(const Position& pos, int side, int f, int r, Sink&& sink) {
   const int fw = Forward(side);

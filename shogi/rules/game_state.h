@@ -110,6 +110,18 @@ struct GameState {
   int32_t preparedCount = 0;
   std::array<MoveEntry, kRootWidthLimit> refutation{};
 
+  // Cutting a think short. Another thread raises stopThink or sets thinkDeadline (steady-clock
+  // nanoseconds; 0 for none); the searches poll both and latch the outcome in thinkCut.
+  std::atomic<int32_t> stopThink{0};
+  std::atomic<int64_t> thinkDeadline{0};
+  int32_t thinkCut = 0;
+  // What the last think found, for the front ends' progress reports: the value of the chosen
+  // move for the computer, the plies searched (0 when no search chose it) and the expected line.
+  int32_t thinkScore = 0;
+  int32_t thinkDepth = 0;
+  std::array<MoveRec, 8> thinkLine{};
+  int32_t thinkLineLength = 0;
+
   // Thinking times.
   std::array<int32_t, kMaxMoves + 1> moveSeconds{};
   int32_t computerSeconds = 0;
@@ -143,7 +155,8 @@ void ResetGameState(GameState& gs);
 // else 1. No legality test is made.
 int ApplyMove(Position& pos, const MoveRec& move, int side);
 
-// Commits a move to the history: moveNumber + 1, copy of the previous snapshot, ApplyMove.
+// Appends a move to the history: the next snapshot starts as a copy of the current one and
+// the move is played on it, and moveNumber advances.
 // Returns false (and changes nothing) when the history is full.
 bool CommitMove(GameState& gs, const MoveRec& move, int side);
 

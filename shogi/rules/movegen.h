@@ -1,5 +1,5 @@
-// Pseudo-legal move generation: every move the piece movement and drop rules allow, in the
-// game's fixed order, before any test of the own king's safety.
+// Pseudo-legal move generation: all moves and drops the pieces' rules permit, listed in the
+// game's fixed order; whether they expose the own king is not checked here.
 #pragma once
 
 #include "shogi/rules/game_state.h"

@@ -75,7 +75,7 @@ struct Position {
   bool operator==(const Position&) const = default;
 };
 
-// One move as six ints. The all-zero move is the empty move.
+// One move as six ints; a move whose fields are all zero stands for no move.
 struct MoveRec {
   int32_t fromFile = 0;
   int32_t fromRank = 0;

@@ -30,7 +30,7 @@ class GameAudio {
   virtual void ReadMoveAloud(const GameState& gs) = 0;
 
   // True when no clip is playing and none is queued. The view polls it on its 100 ms timer:
-  // the computer starts thinking only once the read-out of the player's move has finished.
+  // the computer waits with its thinking until the player's move has been spoken in full.
   virtual bool ClipsIdle() const = 0;
 
   // Music, one piece at a time on one device.

@@ -33,8 +33,8 @@ std::optional<QString> StatusPaneText(int turn, int gameResult, int progressTota
 // The status pane right after the computer's move.
 QString MoveDoneText();
 
-// Level names by index (0 the empty string, 1 Easy, 2 Normal, 3 Hard) and the index of a
-// name (2 when none matches).
+// The display name of each level (Easy, Normal, Hard for 1..3; empty for 0), and the level a
+// name stands for (2 for a name it does not know).
 QString LevelName(int level);
 int LevelIndex(const QString& name);
 

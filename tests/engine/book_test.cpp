@@ -126,8 +126,8 @@ TEST(BookKey, ImpossibleSquaresAndSnapshotsAreBlanksAndHandsDoNotCount) {
   auto gs = NewGame(1);
   Position p;
   p.Set(0, 0, kPlayerSide, 12);    // kind 12 does not exist
-  p.Set(1, 0, kPlayerSide, 0);     // an owner without a kind
-  p.Set(2, 0, kNoSide, kGold);     // a kind without an owner
+  p.Set(1, 0, kPlayerSide, 0);     // owner set, kind missing
+  p.Set(2, 0, kNoSide, kGold);     // kind set, owner missing
   p.Set(3, 0, 3, kGold);           // no such side
   p.Set(4, 0, kComputerSide, 99);  // no such kind
   gs->snapshot[0] = p;

@@ -102,10 +102,17 @@ TEST(MateSearch, MateInOneIsPlayedAtOnce) {
 
 TEST(MateSearch, MateInThree) {
   for (int level = 1; level <= 3; ++level) {
-    const Thought t = Think("4k4/9/9/9/9/9/2n1s1s1n/9/4K4", "p", level);
-    EXPECT_EQ(t.move, "P*5h") << level;  // a pawn drop that checks without mating is fine
+    const Thought t = Think("4k4/9/9/9/9/8b/9/4r4/8K", "p", level);
+    EXPECT_EQ(t.move, "P*1h") << level;  // a pawn drop that checks without mating is fine
     EXPECT_EQ(t.result, 3) << level;
   }
+}
+
+// P*5h sorts first and mates in 3; searching on finds 3g4h, which mates at once.
+TEST(MateSearch, AMateFoundDoesNotEndThePass) {
+  const Thought t = Think("4k4/9/9/9/9/9/2n1s1s1n/9/4K4", "p", 2);
+  EXPECT_EQ(t.move, "3g4h");
+  EXPECT_EQ(t.result, 2);
 }
 
 TEST(MateSearch, PawnDropMateIsNeverPlayed) {

@@ -162,11 +162,16 @@ TEST(Legality, InterpositionDeeperInTheSearchNeedsSupport) {
   EXPECT_EQ(shallow["G*5g"].illegal, 0);
 }
 
-TEST(Legality, DoubleCheckAcceptsTakingOneChecker) {
-  const Analysed a("k8/9/9/9/4r3b/3S5/9/9/4K4");
-  EXPECT_EQ(a["6f5e"].illegal, 0);
-  EXPECT_EQ(a["6f5e"].value, kEvasionMark);
+TEST(Legality, DoubleCheckLeavesOnlyKingMoves) {
+  // Rook on 5e and bishop on 1e both check the king on 5i.
+  const Analysed a("k8/9/9/9/4r3b/3S5/9/9/4K4", "G");
+  // Taking the rook leaves the bishop's check: rejected, with the gains it had gathered.
+  EXPECT_EQ(a["6f5e"].illegal, 1);
+  EXPECT_EQ(a["6f5e"].value, kLossScore);
+  EXPECT_EQ(Gains(a["6f5e"]), (std::vector<int>{kCaptureGain[kRook], kEvasionMark}));
+  EXPECT_EQ(a["G*3g"].illegal, 1);  // no interposition against two checkers
   EXPECT_EQ(a["5i5h"].illegal, 1);  // still on the rook's file
+  EXPECT_EQ(a.Legal(), (std::set<std::string>{"5i4i", "5i6i", "5i6h"}));
 }
 
 TEST(Legality, ComputerSideMirrorsThePlayer) {

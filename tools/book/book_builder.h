@@ -276,8 +276,8 @@ inline bool BuildBook(const std::vector<SourceLine>& lines, std::string& out, in
     }
   }
 
-  // The pieces in hand are not part of the key: every candidate must be legal in every
-  // position that shares it.
+  // The key ignores the hands, so several positions can share it: each candidate has to be
+  // legal in all of them.
   for (BookPosition& p : book) {
     if (static_cast<int>(p.candidates.size()) > kBookCandidates) {
       error = p.firstWhere + ": its position has " + std::to_string(p.candidates.size()) +

@@ -1,0 +1,181 @@
+// The USI front end with its command thread: stop, go infinite, ponder, go mate, quit and time
+// limits, as a GUI drives them.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <ostream>
+#include <streambuf>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "shogi/engine/usi.h"
+
+namespace shogi {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Collects the engine's output lines; the test thread waits for them.
+class Lines : public std::streambuf {
+ public:
+  // Waits for a line starting with `prefix` after the ones already taken; "" on timeout.
+  std::string WaitFor(const std::string& prefix, std::chrono::milliseconds timeout = 60s) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    std::string found;
+    ready_.wait_for(lock, timeout, [&] {
+      for (; taken_ < lines_.size(); ++taken_)
+        if (lines_[taken_].rfind(prefix, 0) == 0) {
+          found = lines_[taken_++];
+          return true;
+        }
+      return false;
+    });
+    return found;
+  }
+  // Whether a line starting with `prefix` came after the ones taken.
+  bool Has(const std::string& prefix) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (std::size_t i = taken_; i < lines_.size(); ++i)
+      if (lines_[i].rfind(prefix, 0) == 0) return true;
+    return false;
+  }
+
+ protected:
+  int overflow(int c) override {
+    if (c == traits_type::eof()) return c;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (c == '\n') {
+      lines_.push_back(partial_);
+      partial_.clear();
+      ready_.notify_all();
+    } else {
+      partial_ += static_cast<char>(c);
+    }
+    return c;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::vector<std::string> lines_;
+  std::string partial_;
+  std::size_t taken_ = 0;
+};
+
+class UsiThreads : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Send("setoption name BookFile value none\nsetoption name FixedClock value 1700000000");
+  }
+  void TearDown() override {
+    if (server_.joinable()) {
+      commands_.Push("quit");
+      server_.join();
+    }
+  }
+  void Send(const std::string& lines) {
+    std::size_t start = 0;
+    while (start <= lines.size()) {
+      const std::size_t end = std::min(lines.find('\n', start), lines.size());
+      commands_.Push(lines.substr(start, end - start));
+      start = end + 1;
+    }
+  }
+  Lines lines_;
+  std::ostream out_{&lines_};
+  UsiEngine engine_{out_};
+  CommandQueue commands_;
+  std::thread server_{[this] { engine_.Serve(commands_); }};
+};
+
+// A middle-game position in which the Hard level thinks for a long while.
+const char* kBusy =
+    "position sfen l1k4nl/1rsg1sgb1/2n2p1pp/p1p1p1p2/1p1p5/P1PPPP2P/BPN1GGPP1/5S1R1/LKS4NL w - 60";
+
+TEST_F(UsiThreads, StopAnswersWithTheBestMoveSoFar) {
+  Send("setoption name Level value Hard\n" + std::string(kBusy) + "\ngo infinite");
+  std::this_thread::sleep_for(100ms);
+  EXPECT_FALSE(lines_.Has("bestmove"));
+  Send("stop");
+  const std::string best = lines_.WaitFor("bestmove ");
+  EXPECT_NE(best, "");
+  EXPECT_NE(best, "bestmove resign");
+  // The engine is free again: the next think runs as usual.
+  Send("isready");
+  EXPECT_EQ(lines_.WaitFor("readyok"), "readyok");
+}
+
+TEST_F(UsiThreads, InfiniteAndPonderAnswerOnlyWhenReleased) {
+  // The Easy level's opening move takes milliseconds; bestmove still waits.
+  for (const char* release : {"stop", "ponderhit"}) {
+    for (const char* go : {"go infinite", "go ponder btime 1000 wtime 1000 byoyomi 1000"}) {
+      if (std::string(release) == "ponderhit" && std::string(go) == "go infinite") continue;
+      Send("setoption name Level value Easy\nusinewgame\nposition startpos moves 7g7f\n" +
+           std::string(go));
+      std::this_thread::sleep_for(300ms);
+      EXPECT_FALSE(lines_.Has("bestmove")) << go;
+      Send("isready");  // answered during the think
+      EXPECT_EQ(lines_.WaitFor("readyok", 5s), "readyok") << go;
+      Send(release);
+      EXPECT_NE(lines_.WaitFor("info depth ").find(" score cp "), std::string::npos) << go;
+      EXPECT_NE(lines_.WaitFor("bestmove "), "") << go << " " << release;
+    }
+  }
+}
+
+TEST_F(UsiThreads, TimedThinkIsCutAtItsDeadline) {
+  Send("setoption name Level value Hard\n" + std::string(kBusy) +
+       "\ngo btime 0 wtime 0 byoyomi 300");
+  const std::string best = lines_.WaitFor("bestmove ", 20s);
+  EXPECT_NE(best, "");
+  EXPECT_NE(best, "bestmove resign");
+}
+
+TEST_F(UsiThreads, AThinkThatEndsInTimePlaysThePlainMove) {
+  for (const char* position :
+       {"position startpos moves 7g7f 3c3d 2g2f", "position sfen 4k4/9/9/9/9/8b/9/4r4/8K w p 1",
+        "position sfen l1k4nl/1rsg1sgb1/2n2p1pp/2p1p1p2/1p3P2P/p1PpP4/1PN1GGPP1/1B3S1R1/LKS4NL "
+        "w 2p 60"}) {
+    std::string moves[2];
+    for (int timed = 0; timed < 2; ++timed) {
+      Send(std::string("usinewgame\n") + position +
+           (timed ? "\ngo btime 600000 wtime 600000 byoyomi 60000" : "\ngo"));
+      moves[timed] = lines_.WaitFor("bestmove ");
+    }
+    EXPECT_NE(moves[0], "") << position;
+    EXPECT_EQ(moves[0], moves[1]) << position;
+  }
+}
+
+TEST_F(UsiThreads, GoMate) {
+  const struct {
+    const char* position;
+    const char* answer;
+  } cases[] = {
+      {"sfen 4k4/9/9/9/9/8b/9/4r4/8K w p 1", "checkmate P*1h 1i2i 5h3h+"},
+      {"sfen k8/4R4/9/B8/9/9/9/9/4K4 b P 1", "checkmate P*9b 9a8a 5b7b+"},
+      {"sfen 4k4/9/9/9/6b2/3r5/9/2g6/6K2 w glg 1", "checkmate L*3g 3i2i G*3h 2i1i G*2h"},
+      {"sfen 4k4/9/9/9/9/9/9/9/4K4 w g 1", "checkmate nomate"},
+      {"startpos", "checkmate nomate"},
+  };
+  for (const auto& c : cases) {
+    Send(std::string("position ") + c.position + "\ngo mate infinite");
+    EXPECT_EQ(lines_.WaitFor("checkmate"), c.answer) << c.position;
+  }
+  Send("setoption name Level value Hard\n" + std::string(kBusy) + "\ngo mate 0");
+  EXPECT_EQ(lines_.WaitFor("checkmate"), "checkmate timeout");
+}
+
+TEST_F(UsiThreads, QuitDuringAThinkEndsTheServer) {
+  Send("setoption name Level value Hard\n" + std::string(kBusy) + "\ngo infinite");
+  std::this_thread::sleep_for(100ms);
+  Send("quit");
+  server_.join();
+  EXPECT_FALSE(lines_.Has("bestmove"));
+}
+
+}  // namespace
+}  // namespace shogi
