@@ -99,6 +99,9 @@ CommandQueue::Status CommandQueue::Pop(std::string& line, std::chrono::milliseco
 
 void UsiEngine::Run(std::istream& in) {
   CommandQueue commands;
+  // Only this thread writes the output: reading must not flush it (std::cin is tied to
+  // std::cout), or the reader and the engine would write at the same time.
+  std::ostream* const tied = in.tie(nullptr);
   // The reader stops after "quit" so that it can be joined at once.
   std::thread reader([&] {
     for (std::string line; std::getline(in, line);) {
@@ -111,6 +114,7 @@ void UsiEngine::Run(std::istream& in) {
   });
   Serve(commands);
   reader.join();
+  in.tie(tied);
 }
 
 void UsiEngine::Serve(CommandQueue& commands) {
@@ -142,7 +146,6 @@ bool UsiEngine::Handle(const std::string& line) {
     book_->path = options_.bookFile;
     book_->printFailure = false;
     LoadBook(*book_);
-    bookErrorShown_.clear();
     ReportBookFailure();
     out_ << "readyok\n";
   } else if (cmd == "setoption") {

@@ -124,8 +124,8 @@ TEST_F(Usi, OptionsAreAnnouncedAndChecked) {
   for (const char* bad :
        {"setoption name Level value Expert", "setoption name Book value 1",
         "setoption name FixedClock value soon", "setoption name FixedClock value -1",
-        "setoption name MoveOverhead value 10001", "setoption name Colour value red",
-        "setoption", "go byoyomi", "go btime x", "go mate", "go movetime -5"}) {
+        "setoption name MoveOverhead value 10001", "setoption name Colour value red", "setoption",
+        "go byoyomi", "go btime x", "go mate", "go movetime -5"}) {
     const auto answer = Send(std::string(bad) + "\n");
     ASSERT_EQ(answer.size(), 1u) << bad;
     EXPECT_EQ(answer[0].rfind("info string error: ", 0), 0u) << bad;
