@@ -1,4 +1,5 @@
-// Speed of the rules core: move analysis on middle-game positions, and perft from the start.
+// Speed of the rules core: move analysis and the legality check on middle-game positions,
+// and perft from the start.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -7,6 +8,7 @@
 
 #include "shogi/engine/bench_positions.h"
 #include "shogi/rules/analyze.h"
+#include "shogi/rules/legality.h"
 #include "shogi/rules/notation.h"
 #include "shogi/rules/perft.h"
 
@@ -53,6 +55,28 @@ void BM_AnalyzeMoves(benchmark::State& state) {
   state.counters["positions"] = static_cast<double>(cases.size());
 }
 BENCHMARK(BM_AnalyzeMoves)->Arg(0)->Arg(3)->Unit(benchmark::kMicrosecond);
+
+// The legality check: the whole legal-move list of a position, and one move judged (the
+// list's moves one after another, as a referee judges a game's moves).
+void BM_LegalMoves(benchmark::State& state) {
+  const std::vector<Case> cases = MiddleGameCases();
+  int64_t moves = 0;
+  for (auto _ : state)
+    for (const Case& c : cases) moves += static_cast<int64_t>(LegalMoves(c.pos, c.side).size());
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(cases.size()));
+  state.counters["moves"] = static_cast<double>(moves) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_LegalMoves)->Unit(benchmark::kMicrosecond);
+
+void BM_IsLegalMove(benchmark::State& state) {
+  std::vector<std::pair<Case, MoveRec>> judged;
+  for (const Case& c : MiddleGameCases())
+    for (const MoveRec& m : LegalMoves(c.pos, c.side)) judged.push_back({c, m});
+  for (auto _ : state)
+    for (const auto& [c, m] : judged) benchmark::DoNotOptimize(IsLegalMove(c.pos, c.side, m));
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(judged.size()));
+}
+BENCHMARK(BM_IsLegalMove)->Unit(benchmark::kMicrosecond);
 
 void BM_PerftStart(benchmark::State& state) {
   auto gs = std::make_unique<GameState>();

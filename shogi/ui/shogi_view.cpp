@@ -11,6 +11,7 @@
 
 #include "shogi/engine/think.h"
 #include "shogi/rules/analyze.h"
+#include "shogi/rules/legality.h"
 #include "shogi/ui/dialogs.h"
 #include "shogi/ui/game_texts.h"
 #include "shogi/ui/layout.h"
@@ -37,8 +38,7 @@ CShogiView::CShogiView(PlayState& ps, GameAudio& audio, RecordStore& store, CSho
       store_(store),
       doc_(doc),
       ask_([](QDialog& d) { return d.exec(); }),
-      nowMs_([] { return QDateTime::currentMSecsSinceEpoch(); }),
-      scratch_(std::make_unique<GameState>()) {
+      nowMs_([] { return QDateTime::currentMSecsSinceEpoch(); }) {
   setFixedSize(kViewWidth, kViewHeight);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -299,51 +299,32 @@ int CShogiView::PickUpPiece(int x, int y) {
   return 0;
 }
 
-bool CShogiView::MoveRefused(const MoveRec& move) {
-  Position after = gs().Current();
-  ApplyMove(after, move, kPlayerSide);
-  if (KingAttacked(after, kPlayerSide)) return true;
-  return move.dropKind == kPawn && PawnDropMates(*scratch_, after, move.toFile, move.toRank);
-}
-
 int CShogiView::PutDownPiece(int x, int y) {
   pending_.toFile = 0;
   pending_.toRank = 0;
   pending_.promote = 0;
   const int f = FileAt(x), r = RankAt(y);
   if (f < 0 || r < 0) return 1;
-  const GameState& g = gs();
-  auto matches = [&](const MoveEntry& e) {
-    return e.move.fromFile == pending_.fromFile && e.move.fromRank == pending_.fromRank &&
-           e.move.toFile == f && e.move.toRank == r && e.move.dropKind == pending_.dropKind &&
-           e.illegal != 1;
-  };
-  bool found = false;
-  for (int i = 0; i < g.moveListCount && !found; ++i) found = matches(g.moveList[i]);
-  if (!found) return 1;
-  // The move list alone would let some moves through that leave the own king attacked or
-  // mate with a dropped pawn; those are refused before any question is asked.
-  if (MoveRefused({pending_.fromFile, pending_.fromRank, f, r, 0, pending_.dropKind})) return 1;
-  bool accepted = false;
-  for (int i = 0; i < g.moveListCount; ++i) {
-    const MoveEntry& e = g.moveList[i];
-    if (!matches(e)) continue;
-    if (e.move.promote == 1) {
-      const int kind = g.Current().KindAt(pending_.fromFile, pending_.fromRank);
-      if (pending_.dropKind == 0 && PromotionCompulsory(kind, pending_.fromRank, r)) {
-        pending_.promote = 1;
-      } else {
-        CPromoteDlg dlg(this);
-        pending_.promote = ask_(dlg) == QDialog::Accepted ? 1 : 0;
-        ps_.modalShown = 1;
-      }
-    }
-    pending_.toFile = f;
-    pending_.toRank = r;
-    accepted = true;
+  // The rules of shogi judge the move; the question is asked only where the player may
+  // both promote and not promote.
+  const Position& now = gs().Current();
+  const MoveRec plain{pending_.fromFile, pending_.fromRank, f, r, 0, pending_.dropKind};
+  MoveRec promoted = plain;
+  promoted.promote = 1;
+  const bool plainLegal = IsLegalMove(now, kPlayerSide, plain);
+  const bool promotedLegal = IsLegalMove(now, kPlayerSide, promoted);
+  if (!plainLegal && !promotedLegal) return 1;
+  if (plainLegal && promotedLegal) {
+    CPromoteDlg dlg(this);
+    pending_.promote = ask_(dlg) == QDialog::Accepted ? 1 : 0;
+    ps_.modalShown = 1;
+  } else {
+    pending_.promote = promotedLegal ? 1 : 0;
   }
+  pending_.toFile = f;
+  pending_.toRank = r;
   if (gs().gameResult.load() == 2) return 1;
-  return accepted ? 0 : 1;
+  return 0;
 }
 
 void CShogiView::OnLButtonDown(QPoint pt) {
@@ -550,7 +531,7 @@ void CShogiView::FinishComputerTurn() {
     SetStatus(MoveDoneText());
     ReadMoveAloud();
     unsetCursor();
-    if (ps_.soundOn == 1 && KingAttacked(g.Current(), kPlayerSide))
+    if (ps_.soundOn == 1 && KingInCheck(g.Current(), kPlayerSide))
       audio_.PlaySoundResource("IDSOUND_OUTE");
   }
 }

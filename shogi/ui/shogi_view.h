@@ -126,7 +126,6 @@ class CShogiView : public QWidget {
   void ReplayStepBack(bool fromButton);
   void ReplayStepForward(bool fromButton);
   QString TrackFile(int track) const;
-  bool MoveRefused(const MoveRec& move);
 
   PlayState& ps_;
   GameAudio& audio_;
@@ -136,7 +135,6 @@ class CShogiView : public QWidget {
   QTimer timer_;
   AskFn ask_;
   std::function<int64_t()> nowMs_;
-  std::unique_ptr<GameState> scratch_;  // work area of the legality checks
 
   int shownOwners_[9][10] = {};
   int shownKinds_[9][10] = {};

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 
 #include "shogi/rules/analyze.h"
+#include "shogi/rules/legality.h"
 #include "shogi/ui/game_texts.h"
 #include "shogi/ui/move_checks.h"
 #include "ui_test_util.h"
@@ -25,7 +26,7 @@ bool ClickAMove(TestApp& t) {
     if (e.illegal == 1) continue;
     Position after = gs.Current();
     ApplyMove(after, e.move, kPlayerSide);
-    if (KingAttacked(after, kPlayerSide)) continue;
+    if (KingInCheck(after, kPlayerSide)) continue;
     legal.push_back(e.move);
   }
   if (legal.empty()) return false;
@@ -112,7 +113,7 @@ void GameTest::wholeGameAtEasyWithTheMouse() {
     }
     if (t.ps().turn == 0) break;  // the move limit after the computer's move
     expected.push_back("read " + std::to_string(t.gs().moveNumber));
-    if (KingAttacked(t.gs().Current(), kPlayerSide)) expected.push_back("clip IDSOUND_OUTE");
+    if (KingInCheck(t.gs().Current(), kPlayerSide)) expected.push_back("clip IDSOUND_OUTE");
   }
   QCOMPARE(t.ps().turn, 0);
   auto join = [](const std::vector<std::string>& v) {

@@ -119,6 +119,8 @@ void MoveEntryTest::promotion_data() {
   QTest::newRow("lance to rank 1, asked") << 2 << 0 << 4 << 0 << 1 << true << true << 9;
   QTest::newRow("gold never promotes") << 5 << 1 << 3 << 1 << 2 << true << false << 5;
   QTest::newRow("bishop out of the zone, asked") << 6 << 2 << 1 << 5 << 4 << true << true << 13;
+  QTest::newRow("bishop into the zone, no") << 6 << 5 << 4 << 2 << 1 << false << true << 6;
+  QTest::newRow("lance to rank 1, no") << 2 << 0 << 4 << 0 << 1 << false << true << 2;
 }
 
 void MoveEntryTest::promotion() {
