@@ -22,9 +22,9 @@ ctest --test-dir build/release --output-on-failure -j"$jobs" --timeout 1200
 echo "== thread sanitizer build (the thinking thread)"
 [ -f build/tsan/CMakeCache.txt ] || cmake -S . -B build/tsan -G Ninja \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHOGI_TSAN=ON -DSHOGI_BUILD_BENCH=OFF
-cmake --build build/tsan -j"$jobs" --target think_tests
+cmake --build build/tsan -j"$jobs" --target think_tests usi_protocol_tests
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j"$jobs" \
-  --timeout 1800 -R '^(Think|Levels)'
+  --timeout 1800 -R '^(Think|Levels|UsiThreads)'
 
 echo "== sanitizer build (ASan + UBSan)"
 bash scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHOGI_SANITIZE=ON \

@@ -100,6 +100,9 @@ CommandQueue::Status CommandQueue::Pop(std::string& line, std::chrono::milliseco
 
 void UsiEngine::Run(std::istream& in) {
   CommandQueue commands;
+  // Only this thread writes the output: reading must not flush it (std::cin is tied to
+  // std::cout), or the reader and the engine would write at the same time.
+  std::ostream* const tied = in.tie(nullptr);
   // The reader stops after "quit" so that it can be joined at once.
   std::thread reader([&] {
     for (std::string line; std::getline(in, line);) {
@@ -112,6 +115,7 @@ void UsiEngine::Run(std::istream& in) {
   });
   Serve(commands);
   reader.join();
+  in.tie(tied);
 }
 
 void UsiEngine::Serve(CommandQueue& commands) {
@@ -368,9 +372,8 @@ void UsiEngine::CatchUp() {
 namespace {
 
 // Parses "go [ponder] [infinite] [btime t] [wtime t] [binc t] [winc t] [byoyomi t]
-// [movetime t] [mate <t|infinite>]"; times in milliseconds.
-template <class Request>
-bool ParseGo(const std::vector<std::string>& w, Request& go) {
+// [movetime t] [mate <t|infinite>] [depth n] [nodes n]"; times in milliseconds.
+bool ParseGo(const std::vector<std::string>& w, UsiGo& go) {
   for (std::size_t i = 1; i < w.size(); ++i) {
     const std::string& key = w[i];
     if (key == "ponder") {
@@ -403,7 +406,7 @@ bool ParseGo(const std::vector<std::string>& w, Request& go) {
       go.byoyomi = t;
     else if (key == "movetime")
       go.movetime = t;
-    else
+    else if (key != "depth" && key != "nodes")  // accepted; the level sets the depth
       return false;
   }
   return true;
@@ -414,15 +417,13 @@ constexpr int64_t kMainTimeShare = 20;
 
 }  // namespace
 
-int64_t UsiEngine::Budget(const GoRequest& go, int color) const {
-  const int64_t overhead = options_.moveOverhead;
+int64_t UsiTimeBudget(const UsiGo& go, bool black, int64_t overhead) {
   if (go.movetime >= 0) return std::max<int64_t>(0, go.movetime - overhead);
-  const int c = color == UsiPosition::kBlack ? 0 : 1;
+  const int c = black ? 0 : 1;
   const int64_t main = go.time[c];
   if (main < 0 && go.byoyomi == 0 && go.inc[c] == 0) return -1;  // no time fields: no limit
   const int64_t left = std::max<int64_t>(0, main);
-  // Byoyomi and increment, plus a share of the main time, but never more than the clock
-  // holds now (an increment may only be added after the move).
+  // Never more than the clock holds now: an increment may only be added after the move.
   const int64_t budget =
       std::min(go.byoyomi + go.inc[c] + left / kMainTimeShare, left + go.byoyomi) - overhead;
   return std::max<int64_t>(0, budget);
@@ -490,7 +491,7 @@ bool UsiEngine::AwaitThink(GameState& gs, bool hold, bool ponder, int64_t ponder
 
 void UsiEngine::CmdGo(const std::vector<std::string>& w) {
   const int64_t start = SteadyNanos();
-  GoRequest go;
+  UsiGo go;
   if (!ParseGo(w, go))
     return Error(
         "usage: go [ponder] [infinite] [btime t] [wtime t] [binc t] [winc t] [byoyomi t] "
@@ -518,7 +519,9 @@ void UsiEngine::CmdGo(const std::vector<std::string>& w) {
     out_ << "bestmove resign\n";
     return;
   }
-  const int64_t budget = Budget(go, ColorAfter(base_.sideToMove, moves_.size()));
+  const int64_t budget =
+      UsiTimeBudget(go, ColorAfter(base_.sideToMove, moves_.size()) == UsiPosition::kBlack,
+                    options_.moveOverhead);
   const bool hold = go.ponder || go.infinite;
   gs.stopThink.store(0, std::memory_order_relaxed);
   gs.thinkDeadline.store(budget >= 0 && !hold ? start + budget * 1000000 : 0,
@@ -565,7 +568,7 @@ void UsiEngine::CmdGo(const std::vector<std::string>& w) {
   if (answer) out_ << "bestmove " << MoveToUsi(move, gs.firstMover) << "\n";
 }
 
-void UsiEngine::CmdGoMate(const GoRequest& go, int64_t start) {
+void UsiEngine::CmdGoMate(const UsiGo& go, int64_t start) {
   if (refused_) {
     Error("no position to solve: the last position line was refused");
     out_ << "checkmate nomate\n";

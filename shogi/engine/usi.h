@@ -34,6 +34,23 @@ class CommandQueue {
   bool closed_ = false;
 };
 
+// The fields of a go command; times in milliseconds.
+struct UsiGo {
+  bool ponder = false;
+  bool infinite = false;
+  bool mate = false;
+  int64_t mateMs = -1;         // -1: infinite
+  int64_t time[2] = {-1, -1};  // btime, wtime (-1: not given)
+  int64_t inc[2] = {0, 0};     // binc, winc
+  int64_t byoyomi = 0;
+  int64_t movetime = -1;
+};
+
+// The milliseconds the engine may think on a move for black or white, or -1 for no limit
+// (no time fields): byoyomi + increment + 1/20 of the main time, at most the main time plus
+// byoyomi, less the overhead; movetime less the overhead; never below 0.
+int64_t UsiTimeBudget(const UsiGo& go, bool black, int64_t overhead);
+
 class UsiEngine {
  public:
   explicit UsiEngine(std::ostream& out);
@@ -58,21 +75,7 @@ class UsiEngine {
     std::string bookFile = "joseki.dat";
   };
 
-  // The fields of a go command.
-  struct GoRequest {
-    bool ponder = false;
-    bool infinite = false;
-    bool mate = false;
-    int64_t mateMs = -1;         // -1: infinite
-    int64_t time[2] = {-1, -1};  // btime, wtime
-    int64_t inc[2] = {0, 0};     // binc, winc
-    int64_t byoyomi = 0;
-    int64_t movetime = -1;
-  };
-
-  void CmdGoMate(const GoRequest& go, int64_t start);
-  // The milliseconds the engine may think on this move, or -1 for no limit.
-  int64_t Budget(const GoRequest& go, int color) const;
+  void CmdGoMate(const UsiGo& go, int64_t start);
   // Waits for the think on `gs` to raise moveReady while it serves the command queue; with
   // `hold` (go infinite, go ponder) it also waits for stop or ponderhit. Returns false when
   // no answer is to be printed (quit, gameover).

@@ -5,8 +5,10 @@
 #include <string>
 
 #include "shogi/engine/bench.h"
+#include "shogi/engine/clock.h"
 #include "shogi/engine/deep_search.h"
 #include "shogi/rules/analyze.h"
+#include "shogi/rules/legality.h"
 #include "shogi/rules/notation.h"
 
 namespace shogi {
@@ -168,6 +170,38 @@ TEST(MainSearch, LevelsSearchDeeperAndDeeper) {
   EXPECT_LT(calls[0], calls[1]);
   EXPECT_LT(calls[1], calls[2]);
   EXPECT_LT(calls[2], calls[3]);
+}
+
+// A think cut short still plays a legal move of its own list, and never gives up for it: at
+// once (the first of the sorted root list), or at a deadline inside the search.
+TEST(Cut, AThinkCutShortPlaysALegalMove) {
+  const struct {
+    const char* board;
+    const char* hands;
+    int level;
+    int64_t deadlineMs;  // -1: stopped before it starts
+  } cases[] = {
+      {"4k4/9/9/9/9/8b/9/4r4/8K", "p", 2, -1},  // the mate pass is abandoned
+      {"l1k4nl/1rsg1sgb1/2n2p1pp/p1p1p1p2/1p1p5/P1PPPP2P/BPN1GGPP1/5S1R1/LKS4NL", "-", 3, -1},
+      {"l1k4nl/1rsg1sgb1/2n2p1pp/p1p1p1p2/1p1p5/P1PPPP2P/BPN1GGPP1/5S1R1/LKS4NL", "-", 3, 30},
+  };
+  for (const auto& c : cases) {
+    const UsiPosition pos = Sfen(c.board, "w", c.hands);
+    auto full = std::make_unique<GameState>();
+    auto book = std::make_unique<OpeningBook>();
+    ThinkOnPosition(*full, *book, pos, 60, c.level);
+    auto gs = std::make_unique<GameState>();
+    if (c.deadlineMs < 0)
+      gs->stopThink = 1;
+    else
+      gs->thinkDeadline = SteadyNanos() + c.deadlineMs * 1000000;
+    const MoveRec m = ThinkOnPosition(*gs, *book, pos, 60, c.level);
+    EXPECT_EQ(gs->thinkCut, 1) << c.board;
+    EXPECT_EQ(gs->gameResult, 0) << c.board;
+    EXPECT_TRUE(IsLegalMove(ToInternal(pos, 1), kComputerSide, m)) << MoveToUsi(m, 1);
+    EXPECT_LT(gs->analyzeCalls + gs->evasionCalls + gs->evaluateCalls,
+              full->analyzeCalls + full->evasionCalls + full->evaluateCalls);
+  }
 }
 
 }  // namespace

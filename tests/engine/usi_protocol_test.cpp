@@ -177,5 +177,24 @@ TEST_F(UsiThreads, QuitDuringAThinkEndsTheServer) {
   EXPECT_FALSE(lines_.Has("bestmove"));
 }
 
+TEST(UsiTime, BudgetFromTheClock) {
+  const struct {
+    UsiGo go;
+    bool black;
+    int64_t budget;
+  } cases[] = {
+      {{}, true, -1},                                          // no time fields: no limit
+      {{.time = {0, 0}, .byoyomi = 1000}, true, 900},          // byoyomi only
+      {{.time = {60000, 2000}, .byoyomi = 1000}, true, 3900},  // + 1/20 of black's main time
+      {{.time = {60000, 2000}, .byoyomi = 1000}, false, 1000},
+      {{.time = {100, 100}, .inc = {5000, 0}}, true, 0},    // the increment is not there yet
+      {{.time = {300000, 0}, .inc = {0, 2000}}, false, 0},  // white has nothing left
+      {{.time = {20000, 0}, .inc = {2000, 0}}, true, 2900},
+      {{.movetime = 500}, true, 400},
+      {{.movetime = 50}, false, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(UsiTimeBudget(c.go, c.black, 100), c.budget) << c.budget;
+}
+
 }  // namespace
 }  // namespace shogi

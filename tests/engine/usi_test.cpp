@@ -267,8 +267,10 @@ std::vector<std::string> GoAfter(const std::string& position) {
   engine.Handle("go");
   std::vector<std::string> lines;
   std::istringstream answer(out.str());
+  // Progress and the search report (which holds times) vary from run to run.
   for (std::string line; std::getline(answer, line);)
-    if (line.rfind("info string progress", 0) != 0) lines.push_back(line);
+    if (line.rfind("info string progress", 0) != 0 && line.rfind("info depth ", 0) != 0)
+      lines.push_back(line);
   return lines;
 }
 
