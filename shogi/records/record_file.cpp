@@ -152,33 +152,7 @@ std::string Format(const char* format, auto... args) {
 class PosixFileSystem final : public RecordFileSystem {
  public:
   ReadStatus ReadAll(const std::string& path, std::string& bytes) override {
-    // Without O_NONBLOCK a pipe at the slot's name would wait for a writer forever.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return errno == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-      const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-      ::close(fd);
-      errno = error;
-      return ReadStatus::kFailed;
-    }
-    bytes.clear();
-    char buffer[4096];
-    while (bytes.size() <= kMaxRecordBytes) {
-      const ssize_t n = ::read(fd, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-        return ReadStatus::kFailed;
-      }
-      if (n == 0) break;
-      bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    if (bytes.size() > kMaxRecordBytes + 1) bytes.resize(kMaxRecordBytes + 1);
-    ::close(fd);
-    return ReadStatus::kOk;
+    return ReadRegularFile(path, kMaxRecordBytes, bytes);
   }
 
   WriteStatus WriteAll(const std::string& path, std::string_view bytes) override {
@@ -221,6 +195,38 @@ void SayCannotOpen() {
 }
 
 }  // namespace
+
+RecordFileSystem::ReadStatus ReadRegularFile(const std::string& path, std::size_t limit,
+                                             std::string& bytes) {
+  using ReadStatus = RecordFileSystem::ReadStatus;
+  // Without O_NONBLOCK a pipe at the slot's name would wait for a writer forever.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    ::close(fd);
+    errno = error;
+    return ReadStatus::kFailed;
+  }
+  bytes.clear();
+  char buffer[4096];
+  while (bytes.size() <= limit) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      errno = error;
+      return ReadStatus::kFailed;
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  if (bytes.size() > limit + 1) bytes.resize(limit + 1);
+  ::close(fd);
+  return ReadStatus::kOk;
+}
 
 int SlotOfName(std::string_view name) {
   for (int i = 0; i < kSlotCount; ++i)

@@ -89,6 +89,7 @@ bool CheckRecordMoves(const RecordData& record, std::string* why = nullptr);
 class RecordFileSystem {
  public:
   enum class ReadStatus { kOk, kMissing, kFailed };
+
   enum class WriteStatus { kOk, kCannotOpen, kFailed };
 
   virtual ~RecordFileSystem() = default;
@@ -109,6 +110,14 @@ class RecordFileSystem {
 
 // The real file system (POSIX calls).
 RecordFileSystem& DefaultFileSystem();
+
+// Records of other programs (KIF, CSA) may carry long comments; no game file comes near this.
+inline constexpr std::size_t kMaxForeignRecordBytes = 4 << 20;
+
+// Reads a regular file (after following links) without ever waiting on a pipe or a device:
+// at most limit + 1 bytes, so that a caller can tell a file that is too large.
+RecordFileSystem::ReadStatus ReadRegularFile(const std::string& path, std::size_t limit,
+                                             std::string& bytes);
 
 // The name of the temporary file a save of `path` writes first.
 std::string TemporaryPathFor(const std::string& path);

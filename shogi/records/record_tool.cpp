@@ -39,8 +39,10 @@ bool ReadInput(const std::string& path, std::string& bytes) {
     bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     return !std::cin.bad();
   }
-  auto& fs = shogi::records::DefaultFileSystem();
-  return fs.ReadAll(path, bytes) == shogi::records::RecordFileSystem::ReadStatus::kOk;
+  constexpr std::size_t kLimit = shogi::records::kMaxForeignRecordBytes;
+  return shogi::records::ReadRegularFile(path, kLimit, bytes) ==
+             shogi::records::RecordFileSystem::ReadStatus::kOk &&
+         bytes.size() <= kLimit;
 }
 
 // Writes through a temporary file renamed into place, so that no partial file is left.

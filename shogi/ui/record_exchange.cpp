@@ -19,9 +19,6 @@ QString U(const std::string& s) {
   return QString::fromStdString(s);
 }
 
-// Files larger than this are no game record.
-constexpr qint64 kMaxRecordBytes = 4 << 20;
-
 }  // namespace
 
 void CShogiView::ShowRefusal(const QString& text) {
@@ -52,13 +49,14 @@ bool CShogiView::OpenRecordFile(const QString& path) {
   const auto format = records::FormatOfPath(path.toStdString());
   if (!format || *format == records::Format::kSfen || *format == records::Format::kSlot)
     return refuse("KIF・KIFU・CSA・USIのファイルではありません");
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return refuse("ファイルを開けません");
-  if (file.size() > kMaxRecordBytes) return refuse("棋譜にしては大きすぎます");
-  const QByteArray bytes = file.readAll();
+  // Read without waiting: a pipe or a device at the name is refused, not waited on.
+  std::string bytes;
+  if (records::ReadRegularFile(path.toStdString(), records::kMaxForeignRecordBytes, bytes) !=
+      records::RecordFileSystem::ReadStatus::kOk)
+    return refuse("ファイルを開けません");
+  if (bytes.size() > records::kMaxForeignRecordBytes) return refuse("棋譜にしては大きすぎます");
   records::ReadError error;
-  const auto record =
-      records::ReadGame(std::string_view(bytes.constData(), bytes.size()), *format, &error);
+  const auto record = records::ReadGame(bytes, *format, &error);
   if (!record) return refuse(error.Text());
   return TakeRecord(*record, name);
 }

@@ -12,6 +12,8 @@ fail() {
 
 "$tool" convert "$golden/long.dat" a.csa || fail "convert to CSA"
 "$tool" convert a.csa b.dat && cmp -s b.dat "$golden/long.dat" || fail "slot → CSA → slot differs"
+# A KIF larger than any slot file (its time columns) still converts.
+"$tool" convert "$golden/long.kifu" d.dat && cmp -s d.dat "$golden/long.dat" || fail "long KIFU"
 "$tool" convert - - --from kif --to usi <"$golden/person_first.kif" >c.usi || fail "stdin to stdout"
 cmp -s c.usi "$golden/person_first.usi" || fail "stdin to stdout gives other moves"
 "$tool" show "$golden/person_first.kif" | grep -q '２二角成(88)' || fail "show"
