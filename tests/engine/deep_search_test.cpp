@@ -34,25 +34,6 @@ Thought Think(const std::string& board, const std::string& hands, int level) {
   return {m.IsEmpty() ? "" : MoveToUsi(m, gs->firstMover), gs->gameResult.load()};
 }
 
-TEST(Signature, StartPositionForTheComputer) {
-  PositionSignature s;
-  MakeSignature(s, StartPosition(), kComputerSide);
-  EXPECT_EQ(s[0], 200021011);  // side 2; lance (0,0), pawn (0,2), knight (1,0), rook (1,1)
-  EXPECT_EQ(s[1], 12202230);   // pawn (1,2), silver (2,0), pawn (2,2), gold (3,0)
-  EXPECT_EQ(s[9], 577788688);  // the player's last four pieces and 20 pieces x 25,000,000
-  PositionSignature p;
-  MakeSignature(p, StartPosition(), kPlayerSide);
-  EXPECT_NE(p, s);
-  // A piece in hand fills the next field with 99 and counts as a piece of the side; the
-  // player's last piece then finds no field left (at most 40).
-  Position q = StartPosition();
-  q.SetHand(kComputerSide, kPawn, 1);
-  MakeSignature(p, q, kComputerSide);
-  EXPECT_EQ(s[5], 6081617);
-  EXPECT_EQ(p[5], 99060816);
-  EXPECT_EQ(p[9], 601777886);
-}
-
 TEST(GenerateChecks, RookDropsAroundALoneKing) {
   auto gs = std::make_unique<GameState>();
   ResetGameState(*gs);

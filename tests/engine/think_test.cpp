@@ -12,25 +12,6 @@
 namespace shogi {
 namespace {
 
-TEST(Think, SearchModeByMoveNumberAndOpening) {
-  EXPECT_EQ(SearchMode(10, true, 0, 0), 0);  // a book move stands
-  EXPECT_EQ(SearchMode(10, true, 1, 0), 1);  // the book only set the opening type
-  EXPECT_EQ(SearchMode(20, false, 0, 0), 1);
-  EXPECT_EQ(SearchMode(21, false, 0, 0), 2);
-  EXPECT_EQ(SearchMode(46, false, 0, 0), 2);
-  EXPECT_EQ(SearchMode(40, false, 0, 1), 2);
-  EXPECT_EQ(SearchMode(41, false, 0, 1), 3);
-  EXPECT_EQ(SearchMode(32, false, 0, 2), 2);
-  EXPECT_EQ(SearchMode(33, false, 0, 2), 3);
-  EXPECT_EQ(SearchMode(25, false, 0, 7), 3);  // an unknown opening type has no mode-2 row
-  EXPECT_EQ(SearchMode(47, true, 0, 0), 4);   // from move 47 on the search decides
-  EXPECT_EQ(SearchMode(71, false, 0, 0), 5);
-  EXPECT_EQ(SearchMode(86, false, 0, 0), 6);
-  EXPECT_EQ(SearchMode(101, false, 0, 0), 7);
-  EXPECT_EQ(SearchMode(115, false, 0, 0), 7);
-  EXPECT_EQ(SearchMode(116, false, 0, 0), 8);
-}
-
 std::string BookPath() {
   return SHOGI_DATA_DIR "/joseki.dat";
 }

@@ -95,24 +95,21 @@ TEST(launcherHandOver, OtherFilesGoToTheOpenerByFullPath) {
   EXPECT_EQ(WaitForLine(opener.log()), (other / "notes.txt").string() + "\n");
 }
 
+// What cannot start fails for the caller alone; without an opener only programs start.
 TEST(launcherHandOver, FailuresAreReportedToTheCallerOnly) {
   TempDir dir;
-  FakeOpener opener;
-  EXPECT_EQ(StartCommand("", dir.path()), HandOver::kFailed);
-  EXPECT_EQ(StartCommand("shogi", dir.path()), HandOver::kFailed);  // no such file
-  // An executable file the system cannot run.
-  WriteFile(dir / "broken", "not a program\n");
+  WriteFile(dir / "broken", "not a program\n");  // executable, but the system cannot run it
   ::chmod((dir / "broken").c_str(), 0755);
-  EXPECT_EQ(StartCommand("broken", dir.path()), HandOver::kFailed);
-  EXPECT_FALSE(std::filesystem::exists(opener.log()));
-}
-
-TEST(launcherHandOver, WithoutAnOpenerOnlyProgramsStart) {
-  TempDir dir;
-  FakeOpener opener(/*present=*/false);
   WriteFile(dir / "readme.html", "");
-  EXPECT_EQ(StartCommand("readme.html", dir.path()), HandOver::kFailed);
   WriteScript(dir / "game", "echo ok > ok.txt\n");
+  for (bool present : {true, false}) {
+    FakeOpener opener(present);
+    for (const char* command : {"", "shogi", "broken"})
+      EXPECT_EQ(StartCommand(command, dir.path()), HandOver::kFailed) << command;
+    EXPECT_FALSE(std::filesystem::exists(opener.log()));
+  }
+  FakeOpener none(/*present=*/false);
+  EXPECT_EQ(StartCommand("readme.html", dir.path()), HandOver::kFailed);
   EXPECT_EQ(StartCommand("game", dir.path()), HandOver::kRun);
   EXPECT_EQ(WaitForLine(dir / "ok.txt"), "ok\n");
 }

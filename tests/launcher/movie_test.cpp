@@ -84,22 +84,17 @@ TEST(launcherMovie, OpeningMovieDecodesToItsEnd) {
   EXPECT_GT(g, b + 30);
 }
 
+// Missing, damaged and cut movies are tried in launcher_app_test.cpp and fuzz_test.cpp.
 TEST(launcherMovie, FilesThatAreNoMovieCannotBeRead) {
   TempDir dir;
-  WriteFile(dir / "garbage.avi", std::string(4096, '\x5a'));
   WriteFile(dir / "empty.avi", "");
-  // An AVI header that promises more than the file holds.
-  const auto real = launcher_test::ReadBytes(LAUNCHER_MOVIE);
-  WriteFile(dir / "cut.avi", std::string(real.begin(), real.begin() + 300));
-  for (const char* name : {"missing.avi", "garbage.avi", "empty.avi", "cut.avi"}) {
+  // A name is a file name, never a request for another of FFmpeg's protocols.
+  const std::string concat = std::string("concat:") + LAUNCHER_MOVIE;
+  for (const std::string& name : {(dir / "empty.avi").string(), concat}) {
     MovieError error = MovieError::kNone;
-    EXPECT_EQ(MovieSource::Open(dir / name, {kWidth, kHeight, true}, &error), nullptr) << name;
+    EXPECT_EQ(MovieSource::Open(name, {kWidth, kHeight, true}, &error), nullptr) << name;
     EXPECT_EQ(error, MovieError::kUnreadable) << name;
   }
-  // A name is a file name, never a request for another of FFmpeg's protocols.
-  MovieError error = MovieError::kNone;
-  const std::string concat = std::string("concat:") + LAUNCHER_MOVIE;
-  EXPECT_EQ(MovieSource::Open(concat, {kWidth, kHeight, true}, &error), nullptr);
 }
 
 // Playback in a window of the dummy video driver, with the dummy sound driver.

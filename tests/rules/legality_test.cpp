@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -19,7 +20,8 @@ struct Case {
   bool legal;
 };
 
-// Black moves unless the SFEN says otherwise; kings: white on 9a or 5a, black on 5i.
+// One case per rule, for a quick answer without the comparison with the reference program
+// (which judges every move of many positions). Black moves unless the SFEN says otherwise.
 const Case kCases[] = {
     // Pawn-drop mate: king boxed in by its lances, pawn guarded by the gold.
     {"3lkl3/9/4G4/9/9/9/9/9/4K4 b P", "P*5b", false},
@@ -29,88 +31,47 @@ const Case kCases[] = {
     {"3lks3/9/4G4/9/9/9/9/9/4K4 b P", "P*5b", true},
     // ...the silver is pinned against its king by the rook: mate again.
     {"3lks2R/9/4G4/9/9/9/9/9/4K4 b P", "P*5b", false},
-    // ...the pawn unguarded: the king takes it.
-    {"3lkl3/9/9/9/9/9/9/9/4K4 b P", "P*5b", true},
-    // A pawn-drop mate is fine for any other piece.
+    // A pawn-drop mate is fine for any other piece; white's against the black king.
     {"3lkl3/9/4G4/9/9/9/9/9/4K4 b G", "G*5b", true},
-    // White's pawn-drop mate against the black king.
     {"4k4/9/9/9/9/9/4g4/9/3LKL3 w p", "P*5h", false},
-    // Drops on the last ranks.
-    {"k8/9/9/9/9/9/9/9/4K4 b PLN", "P*5a", false},
-    {"k8/9/9/9/9/9/9/9/4K4 b PLN", "L*5a", false},
-    {"k8/9/9/9/9/9/9/9/4K4 b PLN", "L*5b", true},
+    // Drops on the last ranks; nifu, where a promoted pawn does not count.
     {"k8/9/9/9/9/9/9/9/4K4 b PLN", "N*5b", false},
-    {"k8/9/9/9/9/9/9/9/4K4 b PLN", "N*5c", true},
     {"k8/9/9/9/9/9/9/9/4K4 w pln", "P*5i", false},
-    {"k8/9/9/9/9/9/9/9/4K4 w pln", "N*5h", false},
-    {"k8/9/9/9/9/9/9/9/4K4 w pln", "N*5g", true},
-    // Nifu; a promoted pawn does not count; no piece in hand.
     {"k8/9/9/9/9/9/4P4/9/4K4 b P", "P*5e", false},
-    {"k8/9/9/9/9/9/4P4/9/4K4 b P", "P*4e", true},
     {"k8/9/4+P4/9/9/9/9/9/4K4 b P", "P*5e", true},
-    {"k8/9/9/9/9/9/4P4/9/4K4 b -", "P*4e", false},
-    // Compulsory and optional promotion.
+    // Compulsory and optional promotion, also on leaving the zone; none for golds.
     {"k8/4P4/9/9/9/9/9/9/4K4 b -", "5b5a", false},
-    {"k8/4P4/9/9/9/9/9/9/4K4 b -", "5b5a+", true},
-    {"k8/9/9/4P4/9/9/9/9/4K4 b -", "5d5c", true},
-    {"k8/9/9/9/9/9/9/9/4K3L b -", "1i1a", false},
     {"k8/9/9/9/9/9/9/9/4K3L b -", "1i1b", true},
-    {"k8/9/9/9/9/9/9/9/4K3L b -", "1i1b+", true},
-    {"k8/9/9/9/7N1/9/9/9/4K4 b -", "2e3c", true},
-    {"k8/9/9/9/9/7N1/9/9/4K4 b -", "2f1d+", false},
     {"k8/9/9/7N1/9/9/9/9/4K4 b -", "2d1b", false},
-    {"k8/9/9/7N1/9/9/9/9/4K4 b -", "2d1b+", true},
-    {"k8/9/9/9/9/9/9/1B7/4K4 b -", "8h2b", true},
-    {"k8/9/9/9/9/9/9/9/4K2R1 b -", "2i2a", true},
-    // Promotion on leaving the zone, not outside it, not for golds or promoted pieces.
     {"k8/9/4S4/9/9/9/9/9/4K4 b -", "5c4d+", true},
     {"k8/9/9/4S4/9/9/9/9/4K4 b -", "5d5e+", false},
-    {"k8/9/9/4S4/9/9/9/9/4K4 b -", "5d5c+", true},
     {"k8/9/4G4/9/9/9/9/9/4K4 b -", "5c5b+", false},
-    {"k8/9/4+R4/9/9/9/9/9/4K4 b -", "5c5b+", false},
-    {"k8/7B1/9/9/9/9/9/9/4K4 b -", "2b8h+", true},
-    {"k8/9/4K4/9/9/9/9/9/9 b -", "5c5b+", false},
-    {"k8/9/9/9/9/9/9/9/4K4 w -", "9a9b+", false},
-    // Pieces move as their kind moves, sliders stop at the first piece, no own captures.
+    // Sliders stop at the first piece, no own captures, the king is never taken.
     {"k8/9/9/9/9/9/7P1/7R1/4K4 b -", "2h2f", false},
-    {"k8/9/9/9/9/9/7P1/7R1/4K4 b -", "2h7h", true},
     {"k8/9/9/9/9/9/9/4S4/4K4 b -", "5h5i", false},
-    {"k8/9/9/9/9/9/9/4S4/4K4 b -", "5h4i", true},
-    {"k8/9/9/9/9/9/9/4S4/4K4 b -", "5h4h", false},
-    {"k8/9/9/9/9/9/9/4G4/4K4 b -", "5h6i", false},
-    {"k8/9/9/9/9/9/9/9/L3K4 b -", "9i9h", true},
-    {"k8/9/9/9/9/9/9/L8/4K4 b -", "9h9i", false},
-    {"k8/9/9/9/9/9/9/9/4K4 b -", "5h5g", false},
-    {"k8/9/9/9/9/9/9/9/4K4 b -", "9a9b", false},
-    // The king is never taken.
     {"9/9/9/9/4k4/4P4/9/9/4K4 b -", "5f5e", false},
     // Pinned pieces and the king stepping into attack.
     {"k8/9/9/4r4/9/9/9/4G4/4K4 b -", "5h4h", false},
-    {"k8/9/9/4r4/9/9/9/4G4/4K4 b -", "5h5g", true},
     {"k8/9/9/3r5/9/9/9/9/4K4 b -", "5i6i", false},
-    {"k8/9/9/3r5/9/9/9/9/4K4 b -", "5i4i", true},
-    {"k8/9/9/9/9/9/2n6/9/4K4 b -", "5i6h", true},
-    {"k8/9/9/9/9/9/2n6/9/4K4 b -", "5i6i", false},
-    {"k8/9/9/9/9/6n2/9/4K4/9 b -", "5h4h", false},
-    {"k8/9/9/9/9/6n2/9/4K4/9 b -", "5h4g", true},
     // Single check: take the checker or block; double check: only the king moves.
-    {"k8/9/9/9/7Gb/9/9/9/4K4 b -", "2e1e", true},
     {"k8/9/9/9/7Gb/9/9/9/4K4 b S", "S*4h", true},
-    {"k8/9/9/9/7Gb/9/9/9/4K4 b S", "S*4g", false},
-    {"k8/4r4/9/9/7Gb/9/9/9/4K4 b S", "2e1e", false},
     {"k8/4r4/9/9/7Gb/9/9/9/4K4 b S", "S*4h", false},
     {"k8/4r4/9/9/7Gb/9/9/9/4K4 b S", "5i6h", true},
-    {"k8/4r4/9/9/7Gb/9/9/9/4K4 b S", "5i4h", false},
-    {"k8/4r4/9/9/7Gb/9/9/9/4K4 b S", "5i5h", false},
 };
+
+// The position of "board side hands".
+UsiPosition Parse(const char* sfen) {
+  std::istringstream in(sfen);
+  std::string board, side, hands, error;
+  in >> board >> side >> hands;
+  const auto usi = ParseSfen(board, side, hands, &error);
+  EXPECT_TRUE(usi) << sfen << ": " << error;
+  return usi.value_or(UsiPosition{});
+}
 
 TEST(LegalityCheck, EdgeCases) {
   for (const Case& c : kCases) {
-    std::istringstream in(c.sfen);
-    std::string board, side, hands, error;
-    in >> board >> side >> hands;
-    const auto usi = ParseSfen(board, side, hands, &error);
-    ASSERT_TRUE(usi) << c.sfen << ": " << error;
+    const auto usi = std::optional(Parse(c.sfen));
     for (int firstMover = 1; firstMover <= 2; ++firstMover) {
       const Position pos = ToInternal(*usi, firstMover);
       const int mover = SideOfColor(firstMover, usi->sideToMove);
@@ -147,11 +108,7 @@ TEST(LegalityCheck, ChecksAndMates) {
       {"9/9/9/9/9/9/9/9/k7K w -", 0, true},
   };
   for (const CheckCase& c : cases) {
-    std::istringstream in(c.sfen);
-    std::string board, side, hands, error;
-    in >> board >> side >> hands;
-    const auto usi = ParseSfen(board, side, hands, &error);
-    ASSERT_TRUE(usi) << c.sfen << ": " << error;
+    const auto usi = std::optional(Parse(c.sfen));
     for (int firstMover = 1; firstMover <= 2; ++firstMover) {
       const Position pos = ToInternal(*usi, firstMover);
       const int mover = SideOfColor(firstMover, usi->sideToMove);

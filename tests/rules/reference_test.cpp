@@ -3,12 +3,8 @@
 // and checks the move counts of standard shogi from the start position.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -20,6 +16,7 @@
 #include "shogi/rules/legality.h"
 #include "shogi/rules/notation.h"
 #include "shogi/rules/perft.h"
+#include "tests/rules/test_util.h"
 
 namespace shogi {
 namespace {
@@ -41,29 +38,26 @@ struct Sample {
   int checks = 0;  // number of pieces giving check
 };
 
-int CountCheckers(GameState& gs, const Position& pos, int side) {
-  int king = -1;
-  for (int f = 0; f < 9; ++f)
-    for (int r = 0; r < 9; ++r)
-      if (pos.Owner(f, r) == side && pos.KindAt(f, r) == kKing) king = Sq(f, r);
-  int n = 0;
-  for (int f = 0; f < 9; ++f)
-    for (int r = 0; r < 9; ++r)
-      if (pos.Owner(f, r) == Opponent(side)) {
-        bool hits = false;
-        ForEachReach(pos, Opponent(side), f, r, [&](int sq) { hits |= sq == king; });
-        n += hits;
-      }
-  (void)gs;
-  return n;
-}
-
 std::vector<MoveRec> AnalysedMoves(GameState& gs, const Position& pos, int side) {
   AnalyzeMoves(gs, pos, side, 0);
   std::vector<MoveRec> moves;
   for (int i = 0; i < gs.moveListCount; ++i)
     if (gs.moveList[i].illegal == 0) moves.push_back(gs.moveList[i].move);
   return moves;
+}
+
+bool HasHand(const Sample& s) {
+  for (int c = 1; c <= 2; ++c)
+    for (int k = 1; k <= 7; ++k)
+      if (s.pos.hand[c][k] > 0) return true;
+  return false;
+}
+
+Sample MakeSample(const Position& pos, int side) {
+  Sample s;
+  s.pos = FromInternal(pos, 1, side == kPlayerSide ? UsiPosition::kBlack : UsiPosition::kWhite);
+  s.checks = CheckerCount(pos, side);
+  return s;
 }
 
 // Plays seeded random games, preferring captures, drops and checks now and then, and keeps
@@ -78,13 +72,7 @@ std::vector<Sample> PlayedPositions(int wanted) {
     for (int ply = 0; ply < 160; ++ply) {
       const std::vector<MoveRec> moves = AnalysedMoves(*gs, pos, side);
       if (moves.empty()) break;
-      if (ply >= 6 && rng.Below(3) == 0) {
-        Sample s;
-        s.pos =
-            FromInternal(pos, 1, side == kPlayerSide ? UsiPosition::kBlack : UsiPosition::kWhite);
-        s.checks = CountCheckers(*gs, pos, side);
-        out.push_back(s);
-      }
+      if (ply >= 6 && rng.Below(3) == 0) out.push_back(MakeSample(pos, side));
       std::vector<MoveRec> pool;
       const int mode = rng.Below(10);
       for (const MoveRec& m : moves) {
@@ -148,17 +136,13 @@ TEST(Reference, LegalMovesMatchAnIndependentImplementation) {
   ASSERT_EQ(reference.size(), samples.size());
 
   auto gs = std::make_unique<GameState>();
-  int inCheck = 0, doubleChecks = 0, withHands = 0, pinnedSeen = 0, promotionsSeen = 0;
+  int inCheck = 0, withHands = 0, pinnedSeen = 0, promotionsSeen = 0;
   int nonPromotionsMissing = 0;
   for (std::size_t i = 0; i < samples.size(); ++i) {
     const Sample& s = samples[i];
     const std::string sfen = ToSfen(s.pos);
     inCheck += s.checks > 0;
-    doubleChecks += s.checks > 1;
-    bool hand = false;
-    for (int c = 1; c <= 2; ++c)
-      for (int k = 1; k <= 7; ++k) hand |= s.pos.hand[c][k] > 0;
-    withHands += hand;
+    withHands += HasHand(s);
 
     // Both mirror variants of the analysis must agree with the reference.
     std::set<std::string> ours[3];
@@ -203,67 +187,19 @@ TEST(Reference, LegalMovesMatchAnIndependentImplementation) {
   EXPECT_GE(pinnedSeen, 10);
   EXPECT_GE(promotionsSeen, 50);
   EXPECT_GT(nonPromotionsMissing, 0);
-  RecordProperty("positions", static_cast<int>(samples.size()));
   RecordProperty("in_check", inCheck);
-  RecordProperty("double_checks", doubleChecks);
 }
 
-// The reference program as a partner in play: writes lines to it, reads its answers.
-class ReferencePlayer {
- public:
-  ReferencePlayer() {
-    int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(in[0], 0);
-      dup2(out[1], 1);
-      close(in[1]);
-      close(out[0]);
-      execl(kReference, kReference, static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    to_ = fdopen(in[1], "w");
-    from_ = fdopen(out[0], "r");
-    Send("usi\nsetoption name UCI_Variant value shogi\nisready");
-    WaitFor("readyok");
-  }
-  ~ReferencePlayer() {
-    if (!to_) return;
-    Send("quit");
-    fclose(to_);
-    fclose(from_);
-    waitpid(pid_, nullptr, 0);
-  }
-  void Send(const std::string& line) {
-    fprintf(to_, "%s\n", line.c_str());
-    fflush(to_);
-  }
-  // Reads lines until one starts with `prefix`; returns it (empty at the end of the output).
-  std::string WaitFor(const std::string& prefix) {
-    char buf[4096];
-    while (fgets(buf, sizeof buf, from_))
-      if (std::string(buf).rfind(prefix, 0) == 0) return buf;
-    return {};
-  }
-  // The reference's move after the moves from the start position, at depth 1.
-  std::string BestMove(const std::vector<std::string>& moves) {
-    std::string line = "position startpos moves";
-    for (const std::string& m : moves) line += " " + m;
-    Send(line + "\ngo depth 1");
-    std::istringstream in(WaitFor("bestmove"));
-    std::string word, move;
-    in >> word >> move;
-    return move;
-  }
-
- private:
-  pid_t pid_ = -1;
-  FILE* to_ = nullptr;
-  FILE* from_ = nullptr;
-};
+// The reference's move after the moves from the start position, at depth 1.
+std::string BestMove(testing_util::Peer& reference, const std::vector<std::string>& moves) {
+  std::string line = "position startpos moves";
+  for (const std::string& m : moves) line += " " + m;
+  reference.Send(line + "\ngo depth 1");
+  std::istringstream in(reference.Until("bestmove").back());
+  std::string word, move;
+  in >> word >> move;
+  return move;
+}
 
 // The number of pieces giving check after the move.
 int Checks(const Position& pos, int side, const MoveRec& m) {
@@ -291,13 +227,6 @@ MoveRec Pick(Rng& rng, const Position& pos, int side, const std::vector<MoveRec>
   }
   const std::vector<MoveRec>& from = pool.empty() ? moves : pool;
   return from[rng.Below(static_cast<int>(from.size()))];
-}
-
-Sample MakeSample(const Position& pos, int side) {
-  Sample s;
-  s.pos = FromInternal(pos, 1, side == kPlayerSide ? UsiPosition::kBlack : UsiPosition::kWhite);
-  s.checks = CheckerCount(pos, side);
-  return s;
 }
 
 bool HasOwnPawn(const Position& pos, int side, int file) {
@@ -375,7 +304,8 @@ std::vector<Sample> RefereePositions(int selfPlay, int againstReference) {
       side = Opponent(side);
     }
   }
-  ReferencePlayer reference;
+  testing_util::Peer reference(kReference);
+  reference.Send("usi\nsetoption name UCI_Variant value shogi");
   const int wanted = played + againstReference;
   for (int game = 0; played < wanted; ++game) {
     Position pos = StartPosition();
@@ -388,7 +318,7 @@ std::vector<Sample> RefereePositions(int selfPlay, int againstReference) {
       if (legal.empty()) break;
       MoveRec m = Pick(rng, pos, side, legal);
       if (side == referenceSide) {
-        const auto parsed = ParseUsiMove(reference.BestMove(moves), 1);
+        const auto parsed = ParseUsiMove(BestMove(reference, moves), 1);
         if (!parsed) break;  // resign or no answer
         m = *parsed;
       }
@@ -432,10 +362,7 @@ TEST(Reference, LegalityCheckMatchesAnIndependentImplementation) {
     inCheck += s.checks > 0;
     doubleChecks += s.checks > 1;
     mated += want.empty();
-    bool hand = false;
-    for (int c = 1; c <= 2; ++c)
-      for (int k = 1; k <= 7; ++k) hand |= s.pos.hand[c][k] > 0;
-    withHands += hand;
+    withHands += HasHand(s);
     for (int firstMover = 1; firstMover <= 2; ++firstMover) {
       const Position pos = ToInternal(s.pos, firstMover);
       const int side = SideOfColor(firstMover, s.pos.sideToMove);
@@ -497,12 +424,6 @@ TEST(Reference, LegalityCheckMatchesAnIndependentImplementation) {
       "%d pawn-drop checks, %d pawn-drop mates, %d declinable promotions\n",
       samples.size(), inCheck, doubleChecks, withHands, mated, pawnDropChecks, pawnDropMates,
       declined);
-  RecordProperty("positions", static_cast<int>(samples.size()));
-  RecordProperty("in_check", inCheck);
-  RecordProperty("double_checks", doubleChecks);
-  RecordProperty("mated", mated);
-  RecordProperty("pawn_drop_checks", pawnDropChecks);
-  RecordProperty("pawn_drop_mates", pawnDropMates);
 }
 
 // Counts the standard shogi tree: the game's legal moves plus the non-promoting choices the

@@ -2,9 +2,18 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "shogi/rules/analyze.h"
@@ -61,5 +70,102 @@ inline void Play(GameState& gs, MoveRec m) {
   ASSERT_TRUE(legal) << "move " << gs.moveNumber + 1;
   ASSERT_TRUE(CommitMove(gs, m, side));
 }
+
+// Runs `body` in a child process, so that one that hangs can be stopped: true when the child
+// ended within `seconds` with a true answer.
+inline bool EndsInTime(const std::function<bool()>& body, int seconds) {
+  std::fflush(stdout);
+  const pid_t child = ::fork();
+  if (child == 0) _exit(body() ? 0 : 1);
+  int status = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (::waitpid(child, &status, WNOHANG) != child) {
+    if (std::chrono::steady_clock::now() > end) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A USI program on two pipes.
+class Peer {
+ public:
+  explicit Peer(const char* path) {
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      close(in[1]);
+      close(out[0]);
+      execl(path, path, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    to_ = in[1];
+    from_ = out[0];
+  }
+  ~Peer() {
+    Send("quit");
+    close(to_);
+    int status = 0;
+    for (int i = 0; i < 200 && waitpid(pid_, &status, WNOHANG) == 0; ++i) usleep(10000);
+    if (waitpid(pid_, &status, WNOHANG) == 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+    }
+    close(from_);
+  }
+  void Send(const std::string& line) {
+    const std::string s = line + "\n";
+    if (write(to_, s.data(), s.size()) < 0) failed_ = true;
+  }
+  // The next line, or none after `ms` without one.
+  std::optional<std::string> Line(int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (true) {
+      const std::size_t nl = buffer_.find('\n');
+      if (nl != std::string::npos) {
+        std::string line = buffer_.substr(0, nl);
+        buffer_.erase(0, nl + 1);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return line;
+      }
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            end - std::chrono::steady_clock::now())
+                            .count();
+      if (left <= 0) return std::nullopt;
+      pollfd p{from_, POLLIN, 0};
+      if (poll(&p, 1, static_cast<int>(left)) <= 0) return std::nullopt;
+      char chunk[4096];
+      const ssize_t n = read(from_, chunk, sizeof chunk);
+      if (n <= 0) return std::nullopt;
+      buffer_.append(chunk, static_cast<std::size_t>(n));
+    }
+  }
+  // Lines up to and including the first that starts with `prefix` (the last line is ""
+  // when none came within `ms`).
+  std::vector<std::string> Until(const std::string& prefix, int ms = 60000) {
+    std::vector<std::string> lines;
+    while (true) {
+      const auto l = Line(ms);
+      lines.push_back(l.value_or(""));
+      if (!l || l->rfind(prefix, 0) == 0) break;
+    }
+    return lines;
+  }
+  bool Ok() const { return pid_ > 0 && !failed_; }
+
+ private:
+  pid_t pid_ = -1;
+  int to_ = -1, from_ = -1;
+  std::string buffer_;
+  bool failed_ = false;
+};
 
 }  // namespace shogi::testing_util
