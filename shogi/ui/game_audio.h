@@ -8,7 +8,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "shogi/rules/game_state.h"
 
@@ -47,44 +46,6 @@ class GameAudio {
   // when it ends or is stopped. The implementation may call it from any thread; it posts to
   // the window thread itself.
   virtual void SetMusicNotify(std::function<void()> notify) = 0;
-};
-
-// Plays nothing; every clip is done at once. The default when no sound layer is linked.
-class SilentAudio : public GameAudio {
- public:
-  bool PlaySoundResource(const std::string&) override { return true; }
-  void ReadMoveAloud(const GameState&) override {}
-  bool ClipsIdle() const override { return true; }
-  bool StartOpeningMusic(const std::string&) override { return false; }
-  bool StartTrack(const std::string&) override { return false; }
-  void StopMusic() override {}
-  void SetMusicNotify(std::function<void()>) override {}
-};
-
-// Writes down every call, for tests: "clip IDSOUND_KOMA", "read 5", "opening BGM00.mid",
-// "track <file>", "stop". Music behaves like a device that is playing until stopped; the
-// test can end a piece with EndPiece(). `busyClips` makes ClipsIdle false while above 0.
-class RecordingAudio : public GameAudio {
- public:
-  bool PlaySoundResource(const std::string& name) override;
-  void ReadMoveAloud(const GameState& gs) override;
-  bool ClipsIdle() const override { return busyClips == 0; }
-  bool StartOpeningMusic(const std::string& file) override;
-  bool StartTrack(const std::string& file) override;
-  void StopMusic() override;
-  void SetMusicNotify(std::function<void()> notify) override { notify_ = std::move(notify); }
-
-  // Ends the playing piece as if it had reached its end.
-  void EndPiece();
-  bool MusicPlaying() const { return playing_; }
-
-  std::vector<std::string> calls;
-  int busyClips = 0;
-  bool musicFilesExist = true;
-
- private:
-  std::function<void()> notify_;
-  bool playing_ = false;
 };
 
 }  // namespace shogi::ui

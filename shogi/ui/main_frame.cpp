@@ -1,15 +1,14 @@
 #include "shogi/ui/main_frame.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -241,11 +240,6 @@ void CMainFrame::dropEvent(QDropEvent* e) {
   if (path.isEmpty()) return;
   e->acceptProposedAction();
   view_->OpenRecordFile(path);
-}
-
-void CMainFrame::closeEvent(QCloseEvent* e) {
-  // The view waits for a move being thought about when it goes away.
-  QMainWindow::closeEvent(e);
 }
 
 void CMainFrame::ShowHelp() {

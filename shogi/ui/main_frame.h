@@ -39,7 +39,6 @@ class CMainFrame : public QMainWindow {
  protected:
   bool event(QEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
-  void closeEvent(QCloseEvent* e) override;
   // A KIF, KIFU or CSA file dropped on the window opens as the open command does.
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;

@@ -16,6 +16,7 @@ std::vector<uint8_t> ClipFromResources(std::string_view name);
 
 class MixerGameAudio : public GameAudio {
  public:
+  // Without a sound device the game plays silently, and says so once on stderr.
   MixerGameAudio();
   ~MixerGameAudio() override;
 

@@ -6,6 +6,7 @@
 #include <QTranslator>
 
 #include "shogi/ui/main_frame.h"
+#include "shogi/ui/real_services.h"
 #include "shogi/ui/shogi_doc.h"
 #include "shogi/ui/shogi_view.h"
 
@@ -27,8 +28,8 @@ std::unique_ptr<QTranslator> InstallQtTranslations() {
 }
 
 CShogiApp::CShogiApp(std::unique_ptr<GameAudio> audio, std::unique_ptr<RecordStore> store)
-    : audio_(audio ? std::move(audio) : std::make_unique<SilentAudio>()),
-      store_(store ? std::move(store) : std::make_unique<MemoryRecordStore>()),
+    : audio_(audio ? std::move(audio) : std::make_unique<MixerGameAudio>()),
+      store_(store ? std::move(store) : std::make_unique<FileRecordStore>()),
       doc_(std::make_unique<CShogiDoc>()) {}
 
 CShogiApp::~CShogiApp() {

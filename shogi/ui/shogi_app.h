@@ -17,7 +17,8 @@ class CShogiView;
 
 class CShogiApp {
  public:
-  // Null services get the silent sound layer and the in-memory record store.
+  // The program's own sound (SDL2_mixer) and record files (kifu01.dat ..); a service given
+  // here replaces its real one (tests hand in their recorders).
   explicit CShogiApp(std::unique_ptr<GameAudio> audio = nullptr,
                      std::unique_ptr<RecordStore> store = nullptr);
   ~CShogiApp();

@@ -102,19 +102,11 @@ void CShogiView::SetStatus(const QString& text) {
 }
 
 void CShogiView::Request(const QRegion& region) {
-  const QRegion r = region.intersected(rect());
-  requested_ += r;
-  update(r);
+  update(region.intersected(rect()));
 }
 
 void CShogiView::RequestCell(int f, int r) {
   if (OnBoard(f, r)) Request(CellRect(f, r));
-}
-
-QRegion CShogiView::TakeRequested() {
-  QRegion r = requested_;
-  requested_ = QRegion();
-  return r;
 }
 
 int CShogiView::HeldKind() const {

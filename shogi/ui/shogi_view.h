@@ -3,8 +3,7 @@
 //
 // Drawing: everything is drawn in paintEvent from state (the canvas with its panel texts, the
 // shown position, the last-move mark, the piece held by the mouse). RedrawBoard and the move
-// steps only decide which areas changed and ask for exactly those to be repainted; the areas
-// asked for are also collected for tests (TakeRequested).
+// steps only decide which areas changed and ask for exactly those to be repainted.
 #pragma once
 
 #include <QImage>
@@ -100,7 +99,6 @@ class CShogiView : public QWidget {
   QTimer& Timer() { return timer_; }
   const Art& Pictures() const { return art_; }
   const QImage& Canvas() const { return art_.canvas; }
-  QRegion TakeRequested();
   // The frame's move number as the paint handler puts it, or 0 for none.
   int FramedMove() const;
 
@@ -168,7 +166,6 @@ class CShogiView : public QWidget {
   // during its look-ahead, so the window thread reads this copy instead.
   int thinkingMove_ = 0;
   int ShownNumber() const;
-  QRegion requested_;
 };
 
 }  // namespace shogi::ui

@@ -20,6 +20,7 @@
 #include "shogi/ui/main_frame.h"
 #include "shogi/ui/shogi_app.h"
 #include "shogi/ui/shogi_view.h"
+#include "test_doubles.h"
 
 namespace shogi::ui::test {
 
