@@ -1,6 +1,6 @@
-// The game program's sound and music, as the view calls them. The view decides when a sound
-// is due and checks the settings (soundOn for effects, readAloud for the read-out, bgmTrack
-// for music) before it calls; an implementation only plays.
+// The game program's sound and music, as the view and its music controller call them. They
+// decide when a sound is due and check the settings (soundOn for effects, readAloud for the
+// read-out, music on or off) before they call; an implementation only plays.
 //
 // Threading: every call comes from the window thread and returns at once (no call waits for
 // a clip to finish). Clips queue and play one after another in the order of the calls.
@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "shogi/rules/game_state.h"
 
@@ -20,7 +21,7 @@ class GameAudio {
   // Queues the voice clip of that resource name, e.g. "IDSOUND_KOMA", "IDSOUND_OUTE",
   // "IDSOUND_ONEGAI", "IDSOUND_MATTA", "IDSOUND_THANKS", "IDSOUND_MAKE". Returns false when
   // no such clip exists (nothing is heard, nothing is reported).
-  virtual bool PlaySoundResource(const std::string& name) = 0;
+  virtual bool PlaySoundResource(std::string_view name) = 0;
 
   // Queues the read-out of move record gs.moveNumber: the side clip, the square (or
   // IDSOUND_ONAJI), the piece clip and IDSOUND_NARI, chosen from gs as the game's rules for

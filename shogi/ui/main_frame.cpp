@@ -188,8 +188,8 @@ QAction* CMainFrame::AddCommand(QMenu* menu, const char* text, const char* promp
 }
 
 void CMainFrame::UpdateCommands() {
-  const int turn = view_->State().turn;
-  const int cd = view_->State().runningFromCd;
+  const Turn turn = view_->State().turn;
+  const bool cd = view_->State().runningFromCd;
   for (auto& [c, a] : commands_) a->setEnabled(CommandEnabled(c, turn, cd));
 }
 

@@ -31,7 +31,7 @@ MixerGameAudio::~MixerGameAudio() {
   mixer_.SetWakeFunction(nullptr);
 }
 
-bool MixerGameAudio::PlaySoundResource(const std::string& name) {
+bool MixerGameAudio::PlaySoundResource(std::string_view name) {
   if (!mixer_.LoadClip(name)) return false;
   mixer_.PlayClip(name);
   return true;

@@ -20,7 +20,7 @@ class MixerGameAudio : public GameAudio {
   MixerGameAudio();
   ~MixerGameAudio() override;
 
-  bool PlaySoundResource(const std::string& name) override;
+  bool PlaySoundResource(std::string_view name) override;
   void ReadMoveAloud(const GameState& gs) override;
   bool ClipsIdle() const override { return mixer_.IsIdle(); }
   bool StartOpeningMusic(const std::string& file) override { return mixer_.OpenMusic(file); }

@@ -90,9 +90,9 @@ void CShogiView::OnPasteRecord() {
 records::GameRecord CShogiView::RecordToWrite() const {
   const GameState& g = gs();
   records::GameRecord r;
-  if (ps_.turn == kReplay) {
+  if (ps_.turn == Turn::kReplay) {
     r = records::RecordOfGame(g, ps_.replayLastMove, loadedEnding_);
-  } else if (ps_.turn == kPlayerToMove) {
+  } else if (ps_.turn == Turn::kPlayerToMove) {
     r = records::RecordOfGame(g, g.moveNumber, records::Ending::kInterrupt);
   } else {
     // A finished game ended in mate, in a resignation or at the move limit.

@@ -6,13 +6,13 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPointer>
 #include <algorithm>
 
 #include "shogi/engine/think.h"
 #include "shogi/records/record_file.h"
 #include "shogi/rules/analyze.h"
 #include "shogi/rules/legality.h"
+#include "shogi/sound/read_out.h"
 #include "shogi/ui/dialogs.h"
 #include "shogi/ui/game_texts.h"
 #include "shogi/ui/layout.h"
@@ -38,59 +38,56 @@ CShogiView::CShogiView(PlayState& ps, GameAudio& audio, RecordStore& store, CSho
       audio_(audio),
       store_(store),
       doc_(doc),
+      music_(audio, QDir::currentPath() + "/"),
       ask_([](QDialog& d) { return d.exec(); }),
       nowMs_([] { return QDateTime::currentMSecsSinceEpoch(); }) {
   setFixedSize(kViewWidth, kViewHeight);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  ps_.turn = kNoGame;
+  ps_.turn = Turn::kNoGame;
   ps_.replayLastMove = 0;
   const qreal dpr = devicePixelRatioF();
   art_.Load(dpr > 1.5 ? 2 : 1);
   pending_ = PendingMove{};
   RefreshViewPosition();
-  ps_.showLastMove = 1;
-  ps_.soundOn = 1;
-  ps_.readAloud = 1;
-  ps_.bgmTrack = 1;
+  ps_.showLastMove = true;
+  ps_.soundOn = true;
+  ps_.readAloud = true;
   gs().useRandom = 0;
-  ps_.replayRepeat = 0;
+  ps_.replayRepeat = Repeat::kNone;
   ps_.replayHoldTicks = 0;
-  ps_.dragFirstMove = 0;
+  ps_.dragFirstMove = false;
   ps_.programDir = QDir::currentPath().toStdString() + "/";
   // Writability probe: records can be saved and loaded only where "check.dat" can be made.
-  ps_.runningFromCd = records::ProbeWritable("check.dat") ? 0 : 1;
+  ps_.runningFromCd = !records::ProbeWritable("check.dat");
   ps_.lastTickMs = nowMs_();
   lastMoveText_ = QString();
   DrawPanelTexts(true);
-  statusText_ = StatusPaneText(kNoGame, 0, 0, 0).value_or(QString());
+  statusText_ = StatusPaneText(Turn::kNoGame, 0, 0, 0).value_or(QString());
   timer_.setInterval(100);
   connect(&timer_, &QTimer::timeout, this, &CShogiView::OnTimer);
-  QPointer<CShogiView> self(this);
-  audio_.SetMusicNotify([self] {
-    if (self)
-      QMetaObject::invokeMethod(self.data(), &CShogiView::OnMusicNotify, Qt::QueuedConnection);
-  });
 }
 
 CShogiView::~CShogiView() {
   timer_.stop();
-  audio_.SetMusicNotify({});
-  // A move being thought about is finished, never cut short.
+  // A move being thought about is finished, never cut short. The music stops after it.
   if (ps_.worker.joinable()) ps_.worker.join();
-  audio_.StopMusic();
 }
 
 void CShogiView::OnInitialUpdate() {
   timer_.start();
-  audio_.StartOpeningMusic("BGM00.mid");
+  music_.PlayOpening();
   if (doc_) doc_->SetTitle(QString::fromUtf8("ホロメア版"));
 }
 
 // ---------------------------------------------------------------------------------------------
 // State helpers
 
-void CShogiView::SetTurn(int turn) {
+void CShogiView::PlayEffect(std::string_view clip) {
+  if (ps_.soundOn) audio_.PlaySoundResource(clip);
+}
+
+void CShogiView::SetTurn(Turn turn) {
   ps_.turn = turn;
   emit TurnChanged(turn);
 }
@@ -127,11 +124,6 @@ void CShogiView::RefreshViewPosition() {
     }
   for (int side = 0; side <= 2; ++side)
     for (int k = 0; k <= 7; ++k) shownHands_[side][k] = side == 0 || k == 0 ? 0 : p.Hand(side, k);
-}
-
-QString CShogiView::TrackFile(int track) const {
-  return QString::fromStdString(ps_.programDir) +
-         QString("BGM%1.mid").arg(track, 2, 10, QChar('0'));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -178,8 +170,8 @@ int CShogiView::ShownNumber() const {
 
 int CShogiView::FramedMove() const {
   const int n = ShownNumber();
-  if (ps_.showLastMove != 1 || n < 1) return 0;
-  const int m = ps_.turn == kComputerThinking && thinkingStarted_ ? n - 1 : n;
+  if (!ps_.showLastMove || n < 1) return 0;
+  const int m = ps_.turn == Turn::kComputerThinking && thinkingStarted_ ? n - 1 : n;
   return m >= 1 && m <= kMaxMoves ? m : 0;
 }
 
@@ -223,24 +215,24 @@ void CShogiView::paintEvent(QPaintEvent* e) {
       for (int i = n; i >= 1; --i)
         p.drawImage(slot + QPoint(i * HandStep(kind), 0), art_.Piece(side, kind));
     }
-  if (ps_.turn == kPieceHeld)
+  if (ps_.turn == Turn::kPieceHeld)
     p.drawImage(dragPos_ - QPoint(17, 20), art_.Piece(kPlayerSide, HeldKind()));
 }
 
-void CShogiView::RedrawBoard(int mode) {
+void CShogiView::RedrawBoard(Redraw mode) {
   const GameState& g = gs();
   const int m = std::clamp(g.moveNumber, 0, kMaxMoves);
   lastMoveText_ = LastMoveText(g, m, shownKinds_);
   shownMoveNumber_ = g.moveNumber;
-  ps_.modalShown = 0;
+  ps_.modalShown = false;
   DrawPanelTexts(true);
-  Request(mode == 1 ? rect() : QRegion(kTextPanel));
-  if (mode == 2) {
+  Request(mode == Redraw::kWhole ? rect() : QRegion(kTextPanel));
+  if (mode == Redraw::kMove) {
     if (m - 1 >= 1) RequestCell(g.moveRec[m - 1].toFile, g.moveRec[m - 1].toRank);
     if (pending_.dropKind == 0) RequestCell(pending_.fromFile, pending_.fromRank);
     RequestCell(pending_.toFile, pending_.toRank);
     RequestCell(g.moveRec[m].toFile, g.moveRec[m].toRank);
-  } else if (mode == 3) {
+  } else if (mode == Redraw::kStepBack) {
     if (m > 0) RequestCell(pending_.toFile, pending_.toRank);
     if (m + 1 <= kMaxMoves) {
       const MoveRec& next = g.moveRec[m + 1];
@@ -251,47 +243,47 @@ void CShogiView::RedrawBoard(int mode) {
     }
     RequestCell(g.moveRec[m].toFile, g.moveRec[m].toRank);
   }
-  if (mode >= 1 && mode <= 3) {
-    if (ps_.showLastMove == 1 && m > 0) RequestCell(g.moveRec[m].toFile, g.moveRec[m].toRank);
+  if (mode != Redraw::kPanel) {
+    if (ps_.showLastMove && m > 0) RequestCell(g.moveRec[m].toFile, g.moveRec[m].toRank);
     Request(kPlayerHandArea);
     Request(kComputerHandArea);
   }
 }
 
 void CShogiView::ReadMoveAloud() {
-  if (ps_.readAloud == 0) return;
-  RedrawBoard(2);
+  if (!ps_.readAloud) return;
+  RedrawBoard(Redraw::kMove);
   audio_.ReadMoveAloud(gs());
 }
 
 // ---------------------------------------------------------------------------------------------
 // Move entry
 
-int CShogiView::PickUpPiece(int x, int y) {
+bool CShogiView::PickUpPiece(int x, int y) {
   pending_ = PendingMove{};
   for (int kind = 1; kind <= 7; ++kind) {
     if (HandSlotRect(kPlayerSide, kind).contains(x, y) && shownHands_[kPlayerSide][kind] > 0) {
       shownHands_[kPlayerSide][kind] -= 1;
       pending_.dropKind = kind;
-      return 0;
+      return true;
     }
   }
   const int f = FileAt(x), r = RankAt(y);
-  if (f < 0 || r < 0) return 1;
-  if (shownOwners_[f][r] != kPlayerSide) return 1;
+  if (f < 0 || r < 0) return false;
+  if (shownOwners_[f][r] != kPlayerSide) return false;
   shownOwners_[f][r] = 0;
   shownKinds_[f][r] = 0;
   pending_.fromFile = f;
   pending_.fromRank = r;
-  return 0;
+  return true;
 }
 
-int CShogiView::PutDownPiece(int x, int y) {
+bool CShogiView::PutDownPiece(int x, int y) {
   pending_.toFile = 0;
   pending_.toRank = 0;
   pending_.promote = 0;
   const int f = FileAt(x), r = RankAt(y);
-  if (f < 0 || r < 0) return 1;
+  if (f < 0 || r < 0) return false;
   // The rules of shogi judge the move; the question is asked only where the player may
   // both promote and not promote.
   const Position& now = gs().Current();
@@ -300,48 +292,48 @@ int CShogiView::PutDownPiece(int x, int y) {
   promoted.promote = 1;
   const bool plainLegal = IsLegalMove(now, kPlayerSide, plain);
   const bool promotedLegal = IsLegalMove(now, kPlayerSide, promoted);
-  if (!plainLegal && !promotedLegal) return 1;
+  if (!plainLegal && !promotedLegal) return false;
   if (plainLegal && promotedLegal) {
     CPromoteDlg dlg(this);
     pending_.promote = ask_(dlg) == QDialog::Accepted ? 1 : 0;
-    ps_.modalShown = 1;
+    ps_.modalShown = true;
   } else {
     pending_.promote = promotedLegal ? 1 : 0;
   }
   pending_.toFile = f;
   pending_.toRank = r;
-  if (gs().gameResult.load() == 2) return 1;
-  return 0;
+  if (gs().gameResult.load() == 2) return false;
+  return true;
 }
 
 void CShogiView::OnLButtonDown(QPoint pt) {
   const int x = pt.x(), y = pt.y();
   bool moved = false;
   switch (ps_.turn) {
-    case kPlayerToMove:
-      if (PickUpPiece(x, y) == 0) {
+    case Turn::kPlayerToMove:
+      if (PickUpPiece(x, y)) {
         if (pending_.dropKind > 0) {
           const QPoint slot = HandSlot(kPlayerSide, pending_.dropKind);
           dragPos_ = slot + QPoint(17, 22);
-          ps_.dragFirstMove = 1;
+          ps_.dragFirstMove = true;
           Request(kPlayerHandArea);
         } else {
           dragPos_ = QPoint(kBoardLeft + kCellWidth * pending_.fromFile + 17,
                             kBoardTop + kCellHeight * pending_.fromRank + 22);
           RequestCell(pending_.fromFile, pending_.fromRank);
         }
-        SetTurn(kPieceHeld);
+        SetTurn(Turn::kPieceHeld);
         AnalyzePlayerMoves();
       }
       break;
-    case kPieceHeld:
-      if (PutDownPiece(x, y) == 0) {
+    case Turn::kPieceHeld:
+      if (PutDownPiece(x, y)) {
         const MoveRec move{pending_.fromFile, pending_.fromRank, pending_.toFile,
                            pending_.toRank,   pending_.promote,  pending_.dropKind};
         if (!CommitPlayerMove(gs(), move)) {  // the history is full; the game has ended
           RefreshViewPosition();
           Request(rect());
-          SetTurn(kPlayerToMove);
+          SetTurn(Turn::kPlayerToMove);
           break;
         }
         // The player's time total is the player's clock; the move took what it grew by.
@@ -351,13 +343,13 @@ void CShogiView::OnLButtonDown(QPoint pt) {
         RefreshViewPosition();
         const int m = gs().moveNumber;
         RequestCell(pending_.toFile, pending_.toRank);
-        if (ps_.showLastMove == 1 && m > 1) {
+        if (ps_.showLastMove && m > 1) {
           const MoveRec& prev = gs().moveRec[m - 1];
           if (prev.toFile != pending_.toFile || prev.toRank != pending_.toRank)
             RequestCell(prev.toFile, prev.toRank);
         }
         Request(kPlayerHandArea);
-        SetTurn(kComputerThinking);
+        SetTurn(Turn::kComputerThinking);
         moved = true;
       } else {
         RefreshViewPosition();
@@ -366,26 +358,27 @@ void CShogiView::OnLButtonDown(QPoint pt) {
         else
           RequestCell(pending_.fromFile, pending_.fromRank);
         Request(QRect(dragPos_ - QPoint(17, 20), QSize(kPieceWidth, kPieceHeight)));
-        SetTurn(kPlayerToMove);
+        SetTurn(Turn::kPlayerToMove);
       }
       break;
-    case kReplay:
+    case Turn::kReplay:
       ReplayStepBack(true);
       break;
     default:
       break;
   }
-  if (ps_.turn == kComputerThinking) setCursor(art_.thinkingCursor);
-  if (ps_.turn == kPlayerToMove) Request(QRect(QPoint(x - 17, y - 20), QPoint(x + 18, y + 17)));
-  if (ps_.turn == kComputerThinking && moved) {
-    RedrawBoard(ps_.modalShown == 1 ? 1 : 0);
+  if (ps_.turn == Turn::kComputerThinking) setCursor(art_.thinkingCursor);
+  if (ps_.turn == Turn::kPlayerToMove)
+    Request(QRect(QPoint(x - 17, y - 20), QPoint(x + 18, y + 17)));
+  if (ps_.turn == Turn::kComputerThinking && moved) {
+    RedrawBoard(ps_.modalShown ? Redraw::kWhole : Redraw::kPanel);
     Request(QRegion(QRect(QPoint(x - 17, y - 20), QPoint(x + 18, y + 17)))
                 .subtracted(CellRect(pending_.toFile, pending_.toRank)));
-    if (ps_.soundOn == 1) audio_.PlaySoundResource("IDSOUND_KOMA");
+    PlayEffect(sound::kClipPiece);
     ReadMoveAloud();
     if (gs().moveNumber >= kMaxMoves) {
       EndGame(MoveLimitMessage());
-      RedrawBoard(1);
+      RedrawBoard(Redraw::kWhole);
       return;
     }
     ps_.computerStartPending = true;
@@ -394,11 +387,11 @@ void CShogiView::OnLButtonDown(QPoint pt) {
 }
 
 void CShogiView::OnMouseMove(QPoint pt) {
-  if (ps_.turn == kPieceHeld) {
+  if (ps_.turn == Turn::kPieceHeld) {
     const int kind = HeldKind();
     QRegion old;
-    if (ps_.dragFirstMove == 1) {
-      ps_.dragFirstMove = 0;
+    if (ps_.dragFirstMove) {
+      ps_.dragFirstMove = false;
       old = QRegion(kPlayerHandDragArea);
     } else {
       old = QRegion(TrailOutline(kind, dragPos_.x(), dragPos_.y()), Qt::OddEvenFill);
@@ -408,21 +401,21 @@ void CShogiView::OnMouseMove(QPoint pt) {
     dragPos_ = pt;
     Request(QRect(pt - QPoint(17, 20), QSize(kPieceWidth, kPieceHeight)));
   }
-  if (ps_.turn == kReplay) setCursor(art_.replayCursor);
-  if (ps_.turn == kComputerThinking) setCursor(art_.thinkingCursor);
+  if (ps_.turn == Turn::kReplay) setCursor(art_.replayCursor);
+  if (ps_.turn == Turn::kComputerThinking) setCursor(art_.thinkingCursor);
 }
 
 void CShogiView::OnRButtonDown(QPoint) {
-  if (ps_.turn == kReplay) ReplayStepForward(true);
+  if (ps_.turn == Turn::kReplay) ReplayStepForward(true);
 }
 
 void CShogiView::OnButtonUp() {
-  if (ps_.turn == kReplay) {
-    ps_.replayRepeat = 0;
+  if (ps_.turn == Turn::kReplay) {
+    ps_.replayRepeat = Repeat::kNone;
     ps_.replayHoldTicks = 0;
     setCursor(art_.replayCursor);
   }
-  if (ps_.turn == kComputerThinking) setCursor(art_.thinkingCursor);
+  if (ps_.turn == Turn::kComputerThinking) setCursor(art_.thinkingCursor);
 }
 
 void CShogiView::mousePressEvent(QMouseEvent* e) {
@@ -460,7 +453,7 @@ void CShogiView::TryStartPendingComputer() {
   ps_.computerStartPending = false;
   StartComputer();
   // The frame moves to the player's move in the paint handler's view of it.
-  if (ps_.showLastMove == 1) {
+  if (ps_.showLastMove) {
     const MoveRec& rec = gs().moveRec[thinkingMove_ - 1];
     RequestCell(rec.toFile, rec.toRank);
   }
@@ -475,10 +468,11 @@ void CShogiView::OnTimer() {
   } else {
     ClockTick();
   }
-  if (ps_.turn == kReplay && ps_.replayHoldTicks < 15) ps_.replayHoldTicks += 1;
-  if (ps_.turn == kReplay && ps_.replayRepeat == 1 && ps_.replayHoldTicks == 15)
+  if (ps_.turn == Turn::kReplay && ps_.replayHoldTicks < 15) ps_.replayHoldTicks += 1;
+  if (ps_.turn == Turn::kReplay && ps_.replayRepeat == Repeat::kForward &&
+      ps_.replayHoldTicks == 15)
     ReplayStepForward(false);
-  if (ps_.turn == kReplay && ps_.replayRepeat == 2 && ps_.replayHoldTicks == 15)
+  if (ps_.turn == Turn::kReplay && ps_.replayRepeat == Repeat::kBack && ps_.replayHoldTicks == 15)
     ReplayStepBack(false);
   TryStartPendingComputer();
 }
@@ -494,39 +488,38 @@ void CShogiView::FinishComputerTurn() {
     RefreshViewPosition();
     if (rec.dropKind == 0) RequestCell(rec.fromFile, rec.fromRank);
     RequestCell(rec.toFile, rec.toRank);
-    if (ps_.showLastMove == 1 && g.moveNumber > 1) {
+    if (ps_.showLastMove && g.moveNumber > 1) {
       const MoveRec& prev = g.moveRec[g.moveNumber - 1];
       if (prev.toFile != rec.toFile || prev.toRank != rec.toRank)
         RequestCell(prev.toFile, prev.toRank);
     }
-    if (ps_.soundOn == 1) audio_.PlaySoundResource("IDSOUND_KOMA");
+    PlayEffect(sound::kClipPiece);
     Request(kComputerHandArea);
   }
   QString message;
   if (result == 1) {
     message = ComputerLostMessage(g.moveNumber);
-    if (ps_.soundOn == 1) audio_.PlaySoundResource("IDSOUND_MAKE");
+    PlayEffect(sound::kClipLost);
   } else if (result == 2) {
     message = ComputerWonMessage();
-    if (ps_.soundOn == 1) audio_.PlaySoundResource("IDSOUND_THANKS");
+    PlayEffect(sound::kClipThanks);
   } else if (g.moveNumber >= kMaxMoves) {
     message = MoveLimitMessage();
   } else {
-    SetTurn(kPlayerToMove);
+    SetTurn(Turn::kPlayerToMove);
   }
   if (!message.isEmpty()) EndGame(message);
-  RedrawBoard(result == 1 || result == 2 || !message.isEmpty() ? 1 : 0);
-  if (ps_.turn == kPlayerToMove) {
+  RedrawBoard(result == 1 || result == 2 || !message.isEmpty() ? Redraw::kWhole : Redraw::kPanel);
+  if (ps_.turn == Turn::kPlayerToMove) {
     SetStatus(MoveDoneText());
     ReadMoveAloud();
     unsetCursor();
-    if (ps_.soundOn == 1 && KingInCheck(g.Current(), kPlayerSide))
-      audio_.PlaySoundResource("IDSOUND_OUTE");
+    if (KingInCheck(g.Current(), kPlayerSide)) PlayEffect(sound::kClipCheck);
   }
 }
 
 void CShogiView::EndGame(const QString& message) {
-  if (ps_.runningFromCd == 1) {
+  if (ps_.runningFromCd) {
     CCdRomNoticeDlg dlg(this);
     dlg.message = message;
     ask_(dlg);
@@ -552,15 +545,16 @@ void CShogiView::EndGame(const QString& message) {
       ask_(box);
     }
   }
-  SetTurn(kNoGame);
+  SetTurn(Turn::kNoGame);
   unsetCursor();
 }
 
 void CShogiView::ClockTick() {
   const int64_t now = nowMs_();
-  if (ps_.turn >= kPlayerToMove && ps_.turn <= kPieceHeld) {
+  if (ps_.turn == Turn::kPlayerToMove || ps_.turn == Turn::kComputerThinking ||
+      ps_.turn == Turn::kPieceHeld) {
     const int64_t delta = std::max<int64_t>(0, now - ps_.lastTickMs);
-    (ps_.turn == kComputerThinking ? ps_.computerClockMs : ps_.playerClockMs) += delta;
+    (ps_.turn == Turn::kComputerThinking ? ps_.computerClockMs : ps_.playerClockMs) += delta;
   }
   ps_.lastTickMs = now;
   DrawClocks();
@@ -576,7 +570,7 @@ void CShogiView::ClockTick() {
 // Commands
 
 void CShogiView::OnNewGame() {
-  if (ps_.turn != kNoGame && ps_.turn != kReplay) return;
+  if (ps_.turn != Turn::kNoGame && ps_.turn != Turn::kReplay) return;
   CNewGameDlg dlg(this);
   dlg.firstPlayer = 0;
   dlg.bookChoice = 0;
@@ -593,38 +587,35 @@ void CShogiView::OnNewGame() {
   g.level = LevelIndex(dlg.levelText);
   g.bookChoice = dlg.bookChoice;
   ps_.replayLastMove = 0;
-  ps_.replayRepeat = 0;
+  ps_.replayRepeat = Repeat::kNone;
   RefreshViewPosition();
-  RedrawBoard(1);
-  if (ps_.bgmTrack > 0) {
-    ps_.bgmTrack = g.level + 1;
-    audio_.StopMusic();
-  }
-  if (ps_.soundOn == 1) audio_.PlaySoundResource("IDSOUND_ONEGAI");
+  RedrawBoard(Redraw::kWhole);
+  music_.NewGame(g.level);
+  PlayEffect(sound::kClipNewGame);
   BeginTurn(g.firstMover == 1);
 }
 
 void CShogiView::OnUndo() {
-  if (ps_.turn != kPlayerToMove) return;
-  if (ps_.soundOn == 1) audio_.PlaySoundResource("IDSOUND_MATTA");
+  if (ps_.turn != Turn::kPlayerToMove) return;
+  PlayEffect(sound::kClipUndo);
   if (gs().moveNumber >= 2) gs().moveNumber -= 2;
   RefreshViewPosition();
-  RedrawBoard(1);
+  RedrawBoard(Redraw::kWhole);
   AnalyzePlayerMoves();
-  SetTurn(kPlayerToMove);
+  SetTurn(Turn::kPlayerToMove);
   gs().gameResult.store(0);
 }
 
 void CShogiView::OnResign() {
-  if (ps_.turn != kPlayerToMove) return;
-  if (ps_.soundOn == 1) audio_.PlaySoundResource("IDSOUND_THANKS");
-  SetTurn(kNoGame);
+  if (ps_.turn != Turn::kPlayerToMove) return;
+  PlayEffect(sound::kClipThanks);
+  SetTurn(Turn::kNoGame);
   EndGame(ComputerWonMessage());
 }
 
 void CShogiView::OnContinue() {
-  if (ps_.turn != kReplay) return;
-  ps_.replayRepeat = 0;
+  if (ps_.turn != Turn::kReplay) return;
+  ps_.replayRepeat = Repeat::kNone;
   ps_.replayHoldTicks = 0;
   unsetCursor();
   if (gs().moveNumber >= kMaxMoves) {
@@ -636,38 +627,35 @@ void CShogiView::OnContinue() {
 
 void CShogiView::BeginTurn(bool playerToMove) {
   if (playerToMove) {
-    SetTurn(kPlayerToMove);
+    SetTurn(Turn::kPlayerToMove);
     AnalyzePlayerMoves();
   } else {
-    SetTurn(kComputerThinking);
+    SetTurn(Turn::kComputerThinking);
     StartComputer();
     setCursor(art_.thinkingCursor);
   }
 }
 
 void CShogiView::OnSettings() {
-  if (ps_.turn != kNoGame && ps_.turn != kPlayerToMove) return;
-  const int oldTrack = ps_.bgmTrack;
+  if (ps_.turn != Turn::kNoGame && ps_.turn != Turn::kPlayerToMove) return;
   CSettingsDlg dlg(this);
-  dlg.soundOn = ps_.soundOn == 1;
-  dlg.bgmOn = ps_.bgmTrack > 0;
+  dlg.soundOn = ps_.soundOn;
+  dlg.bgmOn = music_.On();
   dlg.useRandom = gs().useRandom == 1;
-  dlg.showLastMove = ps_.showLastMove == 1;
-  dlg.readAloud = ps_.readAloud == 1;
+  dlg.showLastMove = ps_.showLastMove;
+  dlg.readAloud = ps_.readAloud;
   if (ask_(dlg) == QDialog::Accepted) {
-    ps_.soundOn = dlg.soundOn ? 1 : 0;
+    ps_.soundOn = dlg.soundOn != 0;
     gs().useRandom = dlg.useRandom ? 1 : 0;
-    ps_.showLastMove = dlg.showLastMove ? 1 : 0;
-    ps_.readAloud = dlg.readAloud ? 1 : 0;
-    ps_.bgmTrack = dlg.bgmOn ? gs().level + 1 : 0;
+    ps_.showLastMove = dlg.showLastMove != 0;
+    ps_.readAloud = dlg.readAloud != 0;
+    music_.SetOn(dlg.bgmOn != 0, gs().level);
   }
-  if (oldTrack > 0 && ps_.bgmTrack == 0) audio_.StopMusic();
-  if (oldTrack == 0 && ps_.bgmTrack >= 1) audio_.StartTrack(TrackFile(ps_.bgmTrack).toStdString());
-  RedrawBoard(1);
+  RedrawBoard(Redraw::kWhole);
 }
 
 void CShogiView::OnLoadRecord() {
-  if (ps_.turn != kNoGame || ps_.runningFromCd != 0) return;
+  if (ps_.turn != Turn::kNoGame || ps_.runningFromCd) return;
   CLoadRecordDlg dlg(this);
   dlg.slotText = SlotName(1);
   if (ask_(dlg) != QDialog::Accepted) return;
@@ -688,10 +676,10 @@ void CShogiView::EnterReplay(int count) {
   ps_.replayLastMove = std::clamp(count, 0, kMaxMoves);
   gs().moveNumber = 0;
   RefreshViewPosition();
-  RedrawBoard(1);
-  ps_.replayRepeat = 0;
+  RedrawBoard(Redraw::kWhole);
+  ps_.replayRepeat = Repeat::kNone;
   ps_.replayHoldTicks = 0;
-  SetTurn(kReplay);
+  SetTurn(Turn::kReplay);
   setCursor(art_.replayCursor);
 }
 
@@ -704,10 +692,10 @@ void CShogiView::ReplayStepBack(bool fromButton) {
     const MoveRec& back = g.moveRec[g.moveNumber + 1];
     pending_ = {back.fromFile, back.toFile,  back.fromRank,
                 back.toRank,   back.promote, back.dropKind};
-    RedrawBoard(g.moveNumber == 0 ? 1 : 3);
+    RedrawBoard(g.moveNumber == 0 ? Redraw::kWhole : Redraw::kStepBack);
   }
   setCursor(art_.replayCursor);
-  ps_.replayRepeat = 2;
+  ps_.replayRepeat = Repeat::kBack;
 }
 
 void CShogiView::ReplayStepForward(bool fromButton) {
@@ -729,15 +717,9 @@ void CShogiView::ReplayStepForward(bool fromButton) {
     RefreshViewPosition();
     const MoveRec& rec = g.moveRec[m];
     pending_ = {rec.fromFile, rec.toFile, rec.fromRank, rec.toRank, rec.promote, rec.dropKind};
-    RedrawBoard(2);
-    ps_.replayRepeat = 1;
+    RedrawBoard(Redraw::kMove);
+    ps_.replayRepeat = Repeat::kForward;
   }
-}
-
-void CShogiView::OnMusicNotify() {
-  const QString file = TrackFile(ps_.bgmTrack);
-  audio_.StopMusic();
-  if (ps_.bgmTrack > 0) audio_.StartTrack(file.toStdString());
 }
 
 }  // namespace shogi::ui

@@ -18,6 +18,7 @@
 #include "shogi/records/game_record.h"
 #include "shogi/ui/art.h"
 #include "shogi/ui/game_audio.h"
+#include "shogi/ui/music_controller.h"
 #include "shogi/ui/play_state.h"
 #include "shogi/ui/record_store.h"
 
@@ -30,6 +31,14 @@ class CShogiDoc;
 // Opens a modal dialog and returns its result (QDialog::Accepted or Rejected). The default
 // runs dialog.exec(); tests put in a function that answers without showing anything.
 using AskFn = std::function<int(QDialog&)>;
+
+// What RedrawBoard asks to be repainted besides the text panel.
+enum class Redraw {
+  kPanel,     // nothing more
+  kWhole,     // the whole view
+  kMove,      // the squares of the move just made or stepped to, and the hands
+  kStepBack,  // the squares a replay step back changed, and the hands
+};
 
 // The move being entered, or the move last shown, in the view's order of fields.
 struct PendingMove {
@@ -70,8 +79,6 @@ class CShogiView : public QWidget {
 
   // One tick of the 100 ms timer.
   void OnTimer();
-  // The music device's notification: the piece ended or was stopped.
-  void OnMusicNotify();
 
   // Mouse handlers, in view coordinates.
   void OnLButtonDown(QPoint pt);
@@ -81,13 +88,17 @@ class CShogiView : public QWidget {
 
   // Drawing steps.
   void RefreshViewPosition();
-  void RedrawBoard(int mode);
-  int PickUpPiece(int x, int y);
-  int PutDownPiece(int x, int y);
+  void RedrawBoard(Redraw mode);
+  // Takes the player's piece under the point into the hand of the mouse; false for none.
+  bool PickUpPiece(int x, int y);
+  // Sets the held piece down on the square under the point (asking about promotion where
+  // the player may choose); false when it cannot go there.
+  bool PutDownPiece(int x, int y);
   void ReadMoveAloud();
 
   // What tests look at.
   const PlayState& State() const { return ps_; }
+  const CMusicController& Music() const { return music_; }
   const PendingMove& Pending() const { return pending_; }
   int ShownOwner(int f, int r) const { return shownOwners_[f][r]; }
   int ShownKind(int f, int r) const { return shownKinds_[f][r]; }
@@ -103,7 +114,7 @@ class CShogiView : public QWidget {
   int FramedMove() const;
 
  signals:
-  void TurnChanged(int turn);
+  void TurnChanged(shogi::ui::Turn turn);
   void StatusPaneChanged(const QString& text);
   // A notice for the status bar's first pane, shown until the next prompt replaces it.
   void PromptPaneChanged(const QString& text);
@@ -118,7 +129,9 @@ class CShogiView : public QWidget {
  private:
   GameState& gs() { return *ps_.gs; }
   const GameState& gs() const { return *ps_.gs; }
-  void SetTurn(int turn);
+  void SetTurn(Turn turn);
+  // A sound effect, when sounds are on.
+  void PlayEffect(std::string_view clip);
   void SetStatus(const QString& text);
   void Request(const QRegion& region);
   void RequestCell(int f, int r);
@@ -135,7 +148,6 @@ class CShogiView : public QWidget {
   void EndGame(const QString& message);
   void ReplayStepBack(bool fromButton);
   void ReplayStepForward(bool fromButton);
-  QString TrackFile(int track) const;
   // Replay of the loaded moves 1..count from the start position.
   void EnterReplay(int count);
   bool TakeRecord(const records::GameRecord& record, const QString& source);
@@ -146,6 +158,7 @@ class CShogiView : public QWidget {
   GameAudio& audio_;
   RecordStore& store_;
   CShogiDoc* doc_;
+  CMusicController music_;
   Art art_;
   QTimer timer_;
   AskFn ask_;

@@ -59,8 +59,8 @@ void CommandsTest::enablementByTurn() {
   QFETCH(int, cd);
   QFETCH(QString, expected);
   TestApp t;
-  t.ps().turn = turn;
-  t.ps().runningFromCd = cd;
+  t.ps().turn = static_cast<Turn>(turn);
+  t.ps().runningFromCd = cd != 0;
   t.frame->UpdateCommands();
   const Command order[6] = {Command::kNewGame,  Command::kUndo,       Command::kResign,
                             Command::kSettings, Command::kLoadRecord, Command::kContinue};
@@ -74,16 +74,16 @@ void CommandsTest::enablementFollowsPlay() {
   t.audio->busyClips = 1;  // the computer does not start: the state after the move stays
   QVERIFY(t.frame->CommandAction(Command::kNewGame)->isEnabled());
   t.view->OnNewGame();
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QVERIFY(!t.frame->CommandAction(Command::kNewGame)->isEnabled());
   QVERIFY(t.frame->CommandAction(Command::kUndo)->isEnabled());
   t.Click(TestApp::CellCentre(2, 6));  // pick up the pawn of 7七
-  QCOMPARE(t.ps().turn, 3);
+  QCOMPARE(t.ps().turn, Turn::kPieceHeld);
   for (Command c : {Command::kNewGame, Command::kUndo, Command::kResign, Command::kSettings,
                     Command::kLoadRecord, Command::kContinue})
     QVERIFY(!t.frame->CommandAction(c)->isEnabled());
   t.Click(TestApp::CellCentre(2, 5));
-  QCOMPARE(t.ps().turn, 2);
+  QCOMPARE(t.ps().turn, Turn::kComputerThinking);
   QVERIFY(!t.frame->CommandAction(Command::kSettings)->isEnabled());
 }
 
@@ -104,8 +104,8 @@ void CommandsTest::readOnlyDirectoryDisablesLoading() {
   QVERIFY(QDir::setCurrent(dir.path()));
   {
     TestApp t;
-    QCOMPARE(t.ps().runningFromCd, 1);
-    t.ps().turn = turn;
+    QVERIFY(t.ps().runningFromCd);
+    t.ps().turn = static_cast<Turn>(turn);
     t.frame->UpdateCommands();
     QVERIFY(!t.frame->CommandAction(Command::kLoadRecord)->isEnabled());
     if (turn == 1) {
@@ -243,7 +243,7 @@ void CommandsTest::failedSaveBringsTheDialogBack() {
   TestApp t;
   t.script.saveRecord = true;
   t.store->failSaves = "No space left on device";
-  t.ps().turn = 1;
+  t.ps().turn = Turn::kPlayerToMove;
   // The second dialog is cancelled when the failure stays.
   t.script.clearSaveFailureOnBox = secondTrySaves;
   int endDialogs = 0;
@@ -262,13 +262,13 @@ void CommandsTest::failedSaveBringsTheDialogBack() {
   QCOMPARE(t.script.boxes[0],
            QString::fromUtf8("棋譜ファイルを保存できません|No space left on device"));
   QCOMPARE(t.store->saves, secondTrySaves ? 1 : 0);
-  QCOMPARE(t.ps().turn, 0);
+  QCOMPARE(t.ps().turn, Turn::kNoGame);
 }
 
 void CommandsTest::refusedLoadIsShownInThePromptPane() {
   TestApp t;  // slot 1 holds nothing
   t.view->OnLoadRecord();
-  QCOMPARE(t.ps().turn, 0);
+  QCOMPARE(t.ps().turn, Turn::kNoGame);
   QCOMPARE(t.frame->PromptPane()->text(), QString::fromUtf8("棋譜ファイルを読み込めません"));
   QStatusTipEvent none{QString()};
   QCoreApplication::sendEvent(t.frame, &none);
@@ -286,7 +286,7 @@ void CommandsTest::probeKeepsAnExistingCheckDat() {
   QVERIFY(QDir::setCurrent(dir.path()));
   {
     TestApp t;
-    QCOMPARE(t.ps().runningFromCd, 0);
+    QVERIFY(!t.ps().runningFromCd);
   }
   QDir::setCurrent(old);
   QVERIFY(probe.open(QIODevice::ReadOnly));

@@ -35,7 +35,7 @@ bool ClickAMove(TestApp& t) {
     t.Click(HandSlot(1, m.dropKind) + QPoint(12, 12));
   else
     t.Click(TestApp::CellCentre(m.fromFile, m.fromRank));
-  if (t.ps().turn != 3) return false;
+  if (t.ps().turn != Turn::kPieceHeld) return false;
   t.Click(TestApp::CellCentre(m.toFile, m.toRank));
   return true;
 }
@@ -51,7 +51,7 @@ void FakeComputerMove(TestApp& t, const MoveRec& m, int result) {
     ApplyMove(gs.snapshot[gs.moveNumber], m, kComputerSide);
   }
   gs.gameResult = result;
-  t.ps().turn = 2;
+  t.ps().turn = Turn::kComputerThinking;
   gs.moveReady.store(1, std::memory_order_release);
 }
 
@@ -85,21 +85,21 @@ void GameTest::wholeGameAtEasyWithTheMouse() {
   t.audio->calls.clear();
   t.view->OnNewGame();
   QCOMPARE(t.gs().level, 1);
-  QCOMPARE(t.ps().bgmTrack, 2);
+  QCOMPARE(t.view->Music().Track(), 2);
   QCoreApplication::processEvents();  // the music notification of the stop
   std::vector<std::string> expected = {"stop", "clip IDSOUND_ONEGAI", "stop",
                                        "track " + t.ps().programDir + "BGM02.mid"};
   int guard = 0;
-  while (t.ps().turn != 0 && guard++ < 400) {
-    QCOMPARE(t.ps().turn, 1);
+  while (t.ps().turn != Turn::kNoGame && guard++ < 400) {
+    QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
     const int m = t.gs().moveNumber + 1;
     QVERIFY(ClickAMove(t));
     expected.push_back("clip IDSOUND_KOMA");
     expected.push_back("read " + std::to_string(m));
-    if (t.ps().turn == 0) {  // the move limit
+    if (t.ps().turn == Turn::kNoGame) {  // the move limit
       break;
     }
-    QCOMPARE(t.ps().turn, 2);
+    QCOMPARE(t.ps().turn, Turn::kComputerThinking);
     QVERIFY(t.FinishComputer());
     const int result = t.gs().gameResult.load();
     if (result == 1) {
@@ -111,11 +111,11 @@ void GameTest::wholeGameAtEasyWithTheMouse() {
       expected.push_back("clip IDSOUND_THANKS");
       break;
     }
-    if (t.ps().turn == 0) break;  // the move limit after the computer's move
+    if (t.ps().turn == Turn::kNoGame) break;  // the move limit after the computer's move
     expected.push_back("read " + std::to_string(t.gs().moveNumber));
     if (KingInCheck(t.gs().Current(), kPlayerSide)) expected.push_back("clip IDSOUND_OUTE");
   }
-  QCOMPARE(t.ps().turn, 0);
+  QCOMPARE(t.ps().turn, Turn::kNoGame);
   auto join = [](const std::vector<std::string>& v) {
     QStringList l;
     for (const std::string& s : v) l << QString::fromStdString(s);
@@ -151,7 +151,7 @@ void GameTest::undoTakesBackTwoMoves() {
   t.view->OnUndo();
   QCOMPARE(t.Clips().front(), std::string("clip IDSOUND_MATTA"));
   QCOMPARE(t.gs().moveNumber, 2 * pairs - 2);
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t.gs().gameResult.load(), 0);
   for (int f = 0; f < 9; ++f)
     for (int r = 0; r < 9; ++r) QCOMPARE(t.view->ShownOwner(f, r), before.Owner(f, r));
@@ -174,7 +174,7 @@ void GameTest::resignSavesTheRecord() {
   t.view->OnResign();
   QCOMPARE(t.Clips(), (std::vector<std::string>{"clip IDSOUND_THANKS"}));
   QCOMPARE(t.script.messages.back(), QString::fromUtf8("コンピュータが勝ちました"));
-  QCOMPARE(t.ps().turn, 0);
+  QCOMPARE(t.ps().turn, Turn::kNoGame);
   QVERIFY(t.store->records[3].used);
   QCOMPARE(int(t.store->records[3].moves.size()), 2);
   QVERIFY(!t.store->records[1].used);
@@ -183,7 +183,7 @@ void GameTest::resignSavesTheRecord() {
   u.view->OnNewGame();
   u.view->OnResign();
   QCOMPARE(u.store->saves, 0);
-  QCOMPARE(u.ps().turn, 0);
+  QCOMPARE(u.ps().turn, Turn::kNoGame);
 }
 
 void GameTest::replayAndContinue() {
@@ -197,7 +197,7 @@ void GameTest::replayAndContinue() {
   std::vector<Position> positions(t.gs().snapshot.begin(), t.gs().snapshot.begin() + 9);
   t.view->OnResign();
   t.view->OnLoadRecord();
-  QCOMPARE(t.ps().turn, 4);
+  QCOMPARE(t.ps().turn, Turn::kReplay);
   QCOMPARE(t.ps().replayLastMove, 8);
   QCOMPARE(t.gs().moveNumber, 0);
   QVERIFY(t.frame->CommandAction(Command::kContinue)->isEnabled());
@@ -210,7 +210,7 @@ void GameTest::replayAndContinue() {
   }
   t.Click(anywhere, Qt::RightButton);  // at the last move nothing changes, no repeat armed
   QCOMPARE(t.gs().moveNumber, 8);
-  QCOMPARE(t.ps().replayRepeat, 0);
+  QCOMPARE(t.ps().replayRepeat, Repeat::kNone);
   t.Click(anywhere);
   QCOMPARE(t.gs().moveNumber, 7);
   // A quick second press arrives as a double-click, which steps as the press does.
@@ -227,10 +227,10 @@ void GameTest::replayAndContinue() {
   QCOMPARE(t.view->LastMoveTextShown(), LastMoveText(t.gs(), 5, kinds));
   // Continue at move 5 (firstMover 1, odd): the computer is to move.
   t.view->OnContinue();
-  QCOMPARE(t.ps().turn, 2);
+  QCOMPARE(t.ps().turn, Turn::kComputerThinking);
   QVERIFY(t.FinishComputer());  // the thinking thread may move moveNumber about until then
   QCOMPARE(t.gs().moveNumber, 6);
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   // Continue at an even move gives the player the move.
   TestApp u;
   u.script.saveRecord = true;
@@ -242,7 +242,7 @@ void GameTest::replayAndContinue() {
   u.Click(anywhere, Qt::RightButton);
   u.Click(anywhere, Qt::RightButton);
   u.view->OnContinue();
-  QCOMPARE(u.ps().turn, 1);
+  QCOMPARE(u.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(u.gs().moveNumber, 2);
 }
 
@@ -280,7 +280,7 @@ void GameTest::autoRepeat() {
   for (int i = 0; i < 5; ++i) t.Tick();
   QCOMPARE(t.gs().moveNumber, start + 7 * dir);  // then one step every tick
   QTest::mouseRelease(t.view, button, {}, at);
-  QCOMPARE(t.ps().replayRepeat, 0);
+  QCOMPARE(t.ps().replayRepeat, Repeat::kNone);
   for (int i = 0; i < 30; ++i) t.Tick();
   QCOMPARE(t.gs().moveNumber, start + 7 * dir);
   // Held to the end, the steps stop at the record's ends.
@@ -312,7 +312,7 @@ void GameTest::computerResigns() {
   QCOMPARE(t.gs().moveNumber, moves - 1);
   QCOMPARE(t.script.messages.back(), message);
   QCOMPARE(t.Clips(), (std::vector<std::string>{"clip IDSOUND_MAKE"}));
-  QCOMPARE(t.ps().turn, 0);
+  QCOMPARE(t.ps().turn, Turn::kNoGame);
 }
 
 void GameTest::checkIsAnnounced() {
@@ -327,7 +327,7 @@ void GameTest::checkIsAnnounced() {
   t.audio->calls.clear();
   FakeComputerMove(t, {4, 6, 4, 7, 0, 0}, 0);
   t.Tick();
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t.Clips(),
            (std::vector<std::string>{"clip IDSOUND_KOMA", "read 1", "clip IDSOUND_OUTE"}));
   // No check, no announcement.
@@ -348,7 +348,7 @@ void GameTest::gameEndsAtTheMoveLimit() {
   t.Click(TestApp::CellCentre(2, 6));
   t.Click(TestApp::CellCentre(2, 5));
   QCOMPARE(gs.moveNumber, kMaxMoves);
-  QCOMPARE(t.ps().turn, 0);
+  QCOMPARE(t.ps().turn, Turn::kNoGame);
   QCOMPARE(t.script.messages.back(), QString::fromUtf8("手数が上限に達しました"));
   QVERIFY(!t.ps().worker.joinable());
   QVERIFY(!t.ps().computerStartPending);
@@ -363,7 +363,7 @@ void GameTest::computerReachesTheMoveLimit() {
   FakeComputerMove(t, {2, 2, 2, 3, 0, 0}, 0);
   t.Tick();
   QCOMPARE(gs.moveNumber, kMaxMoves);
-  QCOMPARE(t.ps().turn, 0);
+  QCOMPARE(t.ps().turn, Turn::kNoGame);
   QCOMPARE(t.script.messages.back(), QString::fromUtf8("手数が上限に達しました"));
 }
 
@@ -375,13 +375,13 @@ void GameTest::newGameWithTheComputerFirst() {
   t.view->OnNewGame();
   QCOMPARE(t.gs().firstMover, 2);
   QCOMPARE(t.gs().level, 2);
-  QCOMPARE(t.ps().bgmTrack, 3);
-  QCOMPARE(t.ps().turn, 2);
+  QCOMPARE(t.view->Music().Track(), 3);
+  QCOMPARE(t.ps().turn, Turn::kComputerThinking);
   QVERIFY(std::find(t.audio->calls.begin(), t.audio->calls.end(), "clip IDSOUND_ONEGAI") !=
           t.audio->calls.end());
   QCOMPARE(t.view->FramedMove(), 0);  // no frame on a move that does not exist yet
   QVERIFY(t.FinishComputer());
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t.gs().moveNumber, 1);
   QCOMPARE(t.view->LastMoveTextShown().left(1), QString::fromUtf8("▼"));
 }
@@ -394,7 +394,7 @@ void GameTest::cancelledNewGameChangesNothing() {
   t.view->OnResign();
   t.script.newGameOk = false;
   t.view->OnNewGame();
-  QCOMPARE(t.ps().turn, 0);
+  QCOMPARE(t.ps().turn, Turn::kNoGame);
   QCOMPARE(t.gs().moveNumber, 2);
 }
 
@@ -404,7 +404,7 @@ void GameTest::settingsAndMusic() {
   // Music off: the device is closed and stays silent.
   t.script.settings[1] = 0;
   t.view->OnSettings();
-  QCOMPARE(t.ps().bgmTrack, 0);
+  QCOMPARE(t.view->Music().Track(), 0);
   QCoreApplication::processEvents();
   QCOMPARE(t.audio->calls, (std::vector<std::string>{"stop", "stop"}));
   QVERIFY(!t.audio->MusicPlaying());
@@ -412,7 +412,7 @@ void GameTest::settingsAndMusic() {
   t.audio->calls.clear();
   t.script.settings[1] = 1;
   t.view->OnSettings();
-  QCOMPARE(t.ps().bgmTrack, 2);
+  QCOMPARE(t.view->Music().Track(), 2);
   QCOMPARE(t.audio->calls, (std::vector<std::string>{"track " + t.ps().programDir + "BGM02.mid"}));
   // The piece ends: the notification plays the same track again.
   t.audio->calls.clear();
@@ -424,8 +424,8 @@ void GameTest::settingsAndMusic() {
   t.script.settingsOk = false;
   t.script.settings[0] = 0;
   t.view->OnSettings();
-  QCOMPARE(t.ps().soundOn, 1);
-  QCOMPARE(t.ps().bgmTrack, 2);
+  QVERIFY(t.ps().soundOn);
+  QCOMPARE(t.view->Music().Track(), 2);
   // Sound off and read-out off: a move is silent.
   t.script.settingsOk = true;
   t.script.settings[0] = 0;
@@ -444,7 +444,7 @@ void GameTest::closingWhileTheComputerThinks() {
   t->script.firstPlayer = 1;
   t->script.level = "Normal";
   t->view->OnNewGame();
-  QCOMPARE(t->ps().turn, 2);
+  QCOMPARE(t->ps().turn, Turn::kComputerThinking);
   t->frame->close();
   t.reset();  // joins the thinking thread; nothing is left running
 }

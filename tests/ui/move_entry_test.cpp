@@ -52,11 +52,11 @@ void MoveEntryTest::legalMoveIsCommitted() {
   t.view->OnNewGame();
   t.audio->calls.clear();
   t.Click(TestApp::CellCentre(2, 6));
-  QCOMPARE(t.ps().turn, 3);
+  QCOMPARE(t.ps().turn, Turn::kPieceHeld);
   QCOMPARE(t.view->Pending().fromFile, 2);
   QCOMPARE(t.view->Pending().fromRank, 6);
   t.Click(TestApp::CellCentre(2, 5));
-  QCOMPARE(t.ps().turn, 2);
+  QCOMPARE(t.ps().turn, Turn::kComputerThinking);
   QCOMPARE(t.gs().moveNumber, 1);
   QCOMPARE(t.gs().moveRec[1], (MoveRec{2, 6, 2, 5, 0, 0}));
   QCOMPARE(t.gs().Current().Owner(2, 5), 1);
@@ -69,7 +69,7 @@ void MoveEntryTest::legalMoveIsCommitted() {
   QVERIFY(!t.ps().computerStartPending);
   QVERIFY(t.FinishComputer());
   QCOMPARE(t.gs().moveNumber, 2);
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t.frame->ProgressPane()->text(), QString::fromUtf8("■■■■■■■■■■100%完了"));
 }
 
@@ -78,12 +78,12 @@ void MoveEntryTest::illegalDestinationReturnsThePiece() {
   t.view->OnNewGame();
   t.Click(TestApp::CellCentre(2, 6));
   t.Click(TestApp::CellCentre(2, 3));  // a pawn does not go three squares
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t.gs().moveNumber, 0);
   QCOMPARE(t.view->ShownOwner(2, 6), 1);
   t.Click(TestApp::CellCentre(2, 6));
   t.Click(QPoint(50, 430));  // off the board
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t.view->ShownOwner(2, 6), 1);
   QVERIFY(t.Clips().back() == "clip IDSOUND_ONEGAI");
 }
@@ -94,7 +94,7 @@ void MoveEntryTest::clickOnEmptyOrEnemyPicksNothing() {
   for (QPoint p :
        {TestApp::CellCentre(4, 4), TestApp::CellCentre(4, 0), QPoint(600, 250), QPoint(5, 5)}) {
     t.Click(p);
-    QCOMPARE(t.ps().turn, 1);
+    QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   }
 }
 
@@ -138,15 +138,15 @@ void MoveEntryTest::promotion() {
   t->script.promote = answer;
   t->script.asked.clear();
   t->Click(TestApp::CellCentre(fromFile, fromRank));
-  QCOMPARE(t->ps().turn, 3);
+  QCOMPARE(t->ps().turn, Turn::kPieceHeld);
   t->Click(TestApp::CellCentre(toFile, toRank));
-  QCOMPARE(t->ps().turn, 2);
+  QCOMPARE(t->ps().turn, Turn::kComputerThinking);
   const bool wasAsked =
       !t->script.asked.empty() && t->script.asked.front() == QString("shogi::ui::CPromoteDlg");
   QCOMPARE(wasAsked, asked);
   QCOMPARE(t->gs().Current().KindAt(toFile, toRank), kindAfter);
   QCOMPARE(t->gs().moveRec[1].promote, kindAfter != kind ? 1 : 0);
-  if (asked) QCOMPARE(t->ps().modalShown, 0);  // the full redraw after the question cleared it
+  if (asked) QVERIFY(!t->ps().modalShown);  // the full redraw after the question cleared it
 }
 
 void MoveEntryTest::handPickAnswersInTheWholeSlot_data() {
@@ -166,15 +166,15 @@ void MoveEntryTest::handPickAnswersInTheWholeSlot() {
   auto t = GameWith(p);
   const QPoint at = HandSlot(1, kind) + offset;
   t->Click(at);
-  QCOMPARE(t->ps().turn, 3);
+  QCOMPARE(t->ps().turn, Turn::kPieceHeld);
   QCOMPARE(t->view->Pending().dropKind, kind);
   QCOMPARE(t->view->ShownHand(1, kind), 1);
   QCOMPARE(t->view->DragPos(), HandSlot(1, kind) + QPoint(17, 22));
-  QCOMPARE(t->ps().dragFirstMove, 1);
+  QVERIFY(t->ps().dragFirstMove);
   // Just outside the slot nothing is picked.
   auto u = GameWith(p);
   u->Click(HandSlot(1, kind) + QPoint(offset.x() == 0 ? -1 : 39, offset.y()));
-  QVERIFY(u->ps().turn == 1 || u->view->Pending().dropKind != kind);
+  QVERIFY(u->ps().turn == Turn::kPlayerToMove || u->view->Pending().dropKind != kind);
 }
 
 void MoveEntryTest::handPieceOnOccupiedSquareGoesBack() {
@@ -185,7 +185,7 @@ void MoveEntryTest::handPieceOnOccupiedSquareGoesBack() {
   t->Click(HandSlot(1, kBishop) + QPoint(10, 10));
   QCOMPARE(t->view->ShownHand(1, kBishop), 0);
   t->Click(TestApp::CellCentre(3, 3));
-  QCOMPARE(t->ps().turn, 1);
+  QCOMPARE(t->ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t->view->ShownHand(1, kBishop), 1);
   // Dropped on an empty square it is a drop.
   t->Click(HandSlot(1, kBishop) + QPoint(10, 10));
@@ -200,7 +200,7 @@ void MoveEntryTest::ownPieceWhileHoldingIsRejected() {
   t.view->OnNewGame();
   t.Click(TestApp::CellCentre(2, 6));
   t.Click(TestApp::CellCentre(3, 6));  // another own pawn
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t.gs().moveNumber, 0);
   QCOMPARE(t.view->ShownOwner(2, 6), 1);
   QCOMPARE(t.view->ShownOwner(3, 6), 1);
@@ -223,7 +223,7 @@ void MoveEntryTest::moveIntoCheckIsRefused() {
   if (clearFlags)
     for (int i = 0; i < t->gs().moveListCount; ++i) t->gs().moveList[i].illegal = 0;
   t->Click(TestApp::CellCentre(3, 7));  // steps aside: the king would stand in the lance's line
-  QCOMPARE(t->ps().turn, 1);
+  QCOMPARE(t->ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t->gs().moveNumber, 0);
   // The king stepping next to the lance's file is also refused when attacked.
   t->Click(TestApp::CellCentre(4, 8));
@@ -233,7 +233,7 @@ void MoveEntryTest::moveIntoCheckIsRefused() {
   q.Set(5, 6, 2, kPawn);  // attacks (5, 7)
   t->gs().snapshot[0] = q;
   t->Click(TestApp::CellCentre(5, 7));
-  QCOMPARE(t->ps().turn, 1);
+  QCOMPARE(t->ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t->gs().moveNumber, 0);
   // A safe move goes through.
   t->view->RefreshViewPosition();
@@ -260,11 +260,11 @@ void MoveEntryTest::pawnDropMateIsRefused() {
   p.SetHand(1, kPawn, 1);
   auto t = GameWith(p);
   t->Click(HandSlot(1, kPawn) + QPoint(5, 5));
-  QCOMPARE(t->ps().turn, 3);
+  QCOMPARE(t->ps().turn, Turn::kPieceHeld);
   for (int i = 0; i < t->gs().moveListCount; ++i) t->gs().moveList[i].illegal = 0;
   t->Click(TestApp::CellCentre(0, 1));
   QCOMPARE(t->gs().moveNumber, refused ? 0 : 1);
-  QCOMPARE(t->ps().turn, refused ? 1 : 2);
+  QCOMPARE(t->ps().turn, refused ? Turn::kPlayerToMove : Turn::kComputerThinking);
 }
 
 QTEST_MAIN(MoveEntryTest)

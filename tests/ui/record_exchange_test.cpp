@@ -81,7 +81,7 @@ void RecordExchangeTest::enablementByTurn() {
   QFETCH(int, turn);
   QFETCH(QString, expected);
   TestApp t;
-  t.ps().turn = turn;
+  t.ps().turn = static_cast<Turn>(turn);
   t.frame->UpdateCommands();
   QString got;
   for (Command c : {Command::kOpenFile, Command::kPaste, Command::kExport, Command::kCopySfen,
@@ -99,7 +99,7 @@ void RecordExchangeTest::openedFileIsReplayedAndContinued() {
   t.pick = t.Write("game.kif", cp932);
   t.frame->CommandAction(Command::kOpenFile)->trigger();
   QVERIFY(t.boxes.isEmpty());
-  QCOMPARE(t.ps().turn, 4);
+  QCOMPARE(t.ps().turn, Turn::kReplay);
   QCOMPARE(t.ps().replayLastMove, 4);
   QCOMPARE(t.gs().moveNumber, 0);
   QCOMPARE(t.gs().firstMover, 1);
@@ -113,7 +113,7 @@ void RecordExchangeTest::openedFileIsReplayedAndContinued() {
   QCOMPARE(t.view->ShownKind(7, 1), int(kSilver));
   QCOMPARE(t.view->ShownOwner(7, 1), kComputerSide);
   t.view->OnContinue();
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
 }
 
 void RecordExchangeTest::refusedFileLeavesTheGame() {
@@ -135,7 +135,7 @@ void RecordExchangeTest::refusedFileLeavesTheGame() {
     QVERIFY(!t.view->OpenRecordFile(t.Write(r.name, r.bytes)));
     QCOMPARE(t.boxes.size(), 1);
     QVERIFY2(t.boxes[0].contains(r.name), qPrintable(t.boxes[0]));
-    QCOMPARE(t.ps().turn, 4);
+    QCOMPARE(t.ps().turn, Turn::kReplay);
     QCOMPARE(t.ps().replayLastMove, 4);
     QCOMPARE(t.gs().moveNumber, 1);
     QVERIFY(t.gs().moveRec == before->moveRec);
@@ -159,13 +159,13 @@ void RecordExchangeTest::droppedFileOpens() {
     return true;
   };
   QVERIFY(dragAndDrop());
-  QCOMPARE(t.ps().turn, 4);
+  QCOMPARE(t.ps().turn, Turn::kReplay);
   QCOMPARE(t.ps().replayLastMove, 2);
   // During a game a drop is not taken.
-  t.ps().turn = 1;
+  t.ps().turn = Turn::kPlayerToMove;
   t.Write("dropped.csa", "PI\n+\n+2726FU\n%TORYO\n");
   QVERIFY(!dragAndDrop());
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t.ps().replayLastMove, 2);
 }
 
@@ -225,12 +225,12 @@ void RecordExchangeTest::exportAndCopyWriteTheGame() {
 void RecordExchangeTest::playedGameIsWrittenWithItsTimes() {
   ExchangeApp t;
   t.view->OnNewGame();
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   for (int i = 0; i < 32; ++i) t.Tick();  // 3.2 s on the player's clock
   t.Click(TestApp::CellCentre(2, 6));     // ７七 to ７六
   t.Click(TestApp::CellCentre(2, 5));
   QVERIFY(t.FinishComputer());
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   t.frame->CommandAction(Command::kCopyKif)->trigger();
   const QString kif = QGuiApplication::clipboard()->text();
   QVERIFY2(kif.contains(QString::fromUtf8("   1 ７六歩(77)   ( 0:03/00:00:03)\n")),

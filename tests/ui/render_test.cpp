@@ -220,7 +220,7 @@ void RenderTest::statusTexts() {
   QFETCH(int, total);
   QFETCH(int, done);
   QFETCH(QString, expected);
-  const auto text = StatusPaneText(turn, gameResult, total, done);
+  const auto text = StatusPaneText(static_cast<Turn>(turn), gameResult, total, done);
   QCOMPARE(text.value_or("-"), expected);
 }
 

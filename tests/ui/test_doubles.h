@@ -18,8 +18,8 @@ namespace shogi::ui::test {
 // it had run out. `busyClips` above 0 keeps the clips from ever finishing.
 class RecordingAudio : public GameAudio {
  public:
-  bool PlaySoundResource(const std::string& name) override {
-    calls.push_back("clip " + name);
+  bool PlaySoundResource(std::string_view name) override {
+    calls.push_back("clip " + std::string(name));
     return true;
   }
   void ReadMoveAloud(const GameState& gs) override {

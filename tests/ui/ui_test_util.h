@@ -143,7 +143,7 @@ struct TestApp {
   void SetPosition(const Position& p) {
     gs().snapshot[gs().moveNumber] = p;
     view->RefreshViewPosition();
-    view->RedrawBoard(1);
+    view->RedrawBoard(Redraw::kWhole);
   }
 
   std::unique_ptr<CShogiApp> app;
