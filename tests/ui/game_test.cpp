@@ -70,8 +70,8 @@ class GameTest : public QObject {
   void computerResigns_data();
   void computerResigns();
   void checkIsAnnounced();
-  void gameEndsAtTheMoveLimit();
-  void computerReachesTheMoveLimit();
+  void moveLimit_data();
+  void moveLimit();
   void newGameWithTheComputerFirst();
   void cancelledNewGameChangesNothing();
   void settingsAndMusic();
@@ -338,33 +338,33 @@ void GameTest::checkIsAnnounced() {
   QCOMPARE(t.Clips(), (std::vector<std::string>{"clip IDSOUND_KOMA", "read 2"}));
 }
 
-void GameTest::gameEndsAtTheMoveLimit() {
-  TestApp t;
-  t.view->OnNewGame();
-  GameState& gs = t.gs();
-  gs.moveNumber = kMaxMoves - 1;  // 298 moves made, the player makes the 299th
-  gs.snapshot[gs.moveNumber] = StartPosition();
-  t.view->RefreshViewPosition();
-  t.Click(TestApp::CellCentre(2, 6));
-  t.Click(TestApp::CellCentre(2, 5));
-  QCOMPARE(gs.moveNumber, kMaxMoves);
-  QCOMPARE(t.ps().turn, Turn::kNoGame);
-  QCOMPARE(t.script.messages.back(), QString::fromUtf8("手数が上限に達しました"));
-  QVERIFY(!t.ps().worker.joinable());
-  QVERIFY(!t.ps().computerStartPending);
+void GameTest::moveLimit_data() {
+  QTest::addColumn<bool>("byThePlayer");
+  QTest::newRow("the player's move") << true;
+  QTest::newRow("the computer's move") << false;
 }
 
-void GameTest::computerReachesTheMoveLimit() {
+// 298 moves made; the next move is the 299th and last.
+void GameTest::moveLimit() {
+  QFETCH(bool, byThePlayer);
   TestApp t;
   t.view->OnNewGame();
   GameState& gs = t.gs();
   gs.moveNumber = kMaxMoves - 1;
   gs.snapshot[gs.moveNumber] = StartPosition();
-  FakeComputerMove(t, {2, 2, 2, 3, 0, 0}, 0);
-  t.Tick();
+  t.view->RefreshViewPosition();
+  if (byThePlayer) {
+    t.Click(TestApp::CellCentre(2, 6));
+    t.Click(TestApp::CellCentre(2, 5));
+  } else {
+    FakeComputerMove(t, {2, 2, 2, 3, 0, 0}, 0);
+    t.Tick();
+  }
   QCOMPARE(gs.moveNumber, kMaxMoves);
   QCOMPARE(t.ps().turn, Turn::kNoGame);
-  QCOMPARE(t.script.messages.back(), QString::fromUtf8("手数が上限に達しました"));
+  QCOMPARE(t.script.messages.back(), MoveLimitMessage());
+  QVERIFY(!t.ps().worker.joinable());
+  QVERIFY(!t.ps().computerStartPending);
 }
 
 void GameTest::newGameWithTheComputerFirst() {
@@ -400,6 +400,7 @@ void GameTest::cancelledNewGameChangesNothing() {
 
 void GameTest::settingsAndMusic() {
   TestApp t;
+  QCOMPARE(t.audio->calls, (std::vector<std::string>{"opening BGM00.mid"}));
   t.audio->calls.clear();
   // Music off: the device is closed and stays silent.
   t.script.settings[1] = 0;

@@ -1,6 +1,5 @@
 // Records from and to other programs in the window: opening a KIF file (by the command, by a
-// drop) into replay, a refused file, pasting, exporting and copying, and when the commands
-// are enabled.
+// drop) into replay, a refused file, pasting, exporting and copying.
 #include <QAction>
 #include <QClipboard>
 #include <QFile>
@@ -57,8 +56,6 @@ const char* const kGame =
 class RecordExchangeTest : public QObject {
   Q_OBJECT
  private slots:
-  void enablementByTurn_data();
-  void enablementByTurn();
   void openedFileIsReplayedAndContinued();
   void refusedFileLeavesTheGame();
   void droppedFileOpens();
@@ -66,31 +63,6 @@ class RecordExchangeTest : public QObject {
   void exportAndCopyWriteTheGame();
   void playedGameIsWrittenWithItsTimes();
 };
-
-void RecordExchangeTest::enablementByTurn_data() {
-  QTest::addColumn<int>("turn");
-  QTest::addColumn<QString>("expected");  // open, paste, export, copy SFEN, copy KIF
-  QTest::newRow("no game") << 0 << "11111";
-  QTest::newRow("player to move") << 1 << "00111";
-  QTest::newRow("computer thinks") << 2 << "00000";
-  QTest::newRow("piece held") << 3 << "00000";
-  QTest::newRow("replay") << 4 << "11111";
-}
-
-void RecordExchangeTest::enablementByTurn() {
-  QFETCH(int, turn);
-  QFETCH(QString, expected);
-  TestApp t;
-  t.ps().turn = static_cast<Turn>(turn);
-  t.frame->UpdateCommands();
-  QString got;
-  for (Command c : {Command::kOpenFile, Command::kPaste, Command::kExport, Command::kCopySfen,
-                    Command::kCopyKif})
-    got += t.frame->CommandAction(c)->isEnabled() ? '1' : '0';
-  QCOMPARE(got, expected);
-  QCOMPARE(t.frame->CommandAction(Command::kOpenFile)->shortcut(),
-           QKeySequence(QKeySequence::Open));
-}
 
 void RecordExchangeTest::openedFileIsReplayedAndContinued() {
   ExchangeApp t;
