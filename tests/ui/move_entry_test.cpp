@@ -33,14 +33,13 @@ class MoveEntryTest : public QObject {
   Q_OBJECT
  private slots:
   void legalMoveIsCommitted();
-  void illegalDestinationReturnsThePiece();
-  void clickOnEmptyOrEnemyPicksNothing();
+  void refusedClicks_data();
+  void refusedClicks();
   void promotion_data();
   void promotion();
   void handPickAnswersInTheWholeSlot_data();
   void handPickAnswersInTheWholeSlot();
   void handPieceOnOccupiedSquareGoesBack();
-  void ownPieceWhileHoldingIsRejected();
   void moveIntoCheckIsRefused_data();
   void moveIntoCheckIsRefused();
   void pawnDropMateIsRefused_data();
@@ -74,29 +73,34 @@ void MoveEntryTest::legalMoveIsCommitted() {
   QCOMPARE(t.frame->ProgressPane()->text(), MoveDoneText());
 }
 
-void MoveEntryTest::illegalDestinationReturnsThePiece() {
-  TestApp t;
-  t.view->OnNewGame();
-  t.Click(TestApp::CellCentre(2, 6));
-  t.Click(TestApp::CellCentre(2, 3));  // a pawn does not go three squares
-  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
-  QCOMPARE(t.gs().moveNumber, 0);
-  QCOMPARE(t.view->ShownOwner(2, 6), 1);
-  t.Click(TestApp::CellCentre(2, 6));
-  t.Click(QPoint(50, 430));  // off the board
-  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
-  QCOMPARE(t.view->ShownOwner(2, 6), 1);
-  QVERIFY(t.Clips().back() == "clip IDSOUND_ONEGAI");
+void MoveEntryTest::refusedClicks_data() {
+  QTest::addColumn<QPoint>("pick");
+  QTest::addColumn<QPoint>("put");  // none: nothing was picked up
+  const QPoint pawn = TestApp::CellCentre(2, 6);
+  QTest::newRow("pawn three squares") << pawn << TestApp::CellCentre(2, 3);
+  QTest::newRow("pawn off the board") << pawn << QPoint(50, 430);
+  QTest::newRow("pawn onto an own pawn") << pawn << TestApp::CellCentre(3, 6);
+  QTest::newRow("empty square") << TestApp::CellCentre(4, 4) << QPoint();
+  QTest::newRow("computer's piece") << TestApp::CellCentre(4, 0) << QPoint();
+  QTest::newRow("beside the board") << QPoint(600, 250) << QPoint();
 }
 
-void MoveEntryTest::clickOnEmptyOrEnemyPicksNothing() {
+// Clicks that make no move: a piece picked up goes back where it stood.
+void MoveEntryTest::refusedClicks() {
+  QFETCH(QPoint, pick);
+  QFETCH(QPoint, put);
   TestApp t;
+  t.audio->busyClips = 1;
   t.view->OnNewGame();
-  for (QPoint p :
-       {TestApp::CellCentre(4, 4), TestApp::CellCentre(4, 0), QPoint(600, 250), QPoint(5, 5)}) {
-    t.Click(p);
-    QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
+  t.Click(pick);
+  if (!put.isNull()) {
+    QCOMPARE(t.ps().turn, Turn::kPieceHeld);
+    t.Click(put);
   }
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
+  QCOMPARE(t.gs().moveNumber, 0);
+  for (int f = 0; f < 9; ++f)
+    for (int r = 0; r < 9; ++r) QCOMPARE(t.view->ShownOwner(f, r), t.gs().Current().Owner(f, r));
 }
 
 void MoveEntryTest::promotion_data() {
@@ -191,18 +195,6 @@ void MoveEntryTest::handPieceOnOccupiedSquareGoesBack() {
   t->Click(TestApp::CellCentre(4, 4));
   QCOMPARE(t->gs().moveRec[1], (MoveRec{0, 0, 4, 4, 0, kBishop}));
   QCOMPARE(t->view->LastMoveTextShown(), QString::fromUtf8("△５五角打"));
-}
-
-void MoveEntryTest::ownPieceWhileHoldingIsRejected() {
-  TestApp t;
-  t.audio->busyClips = 1;
-  t.view->OnNewGame();
-  t.Click(TestApp::CellCentre(2, 6));
-  t.Click(TestApp::CellCentre(3, 6));  // another own pawn
-  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
-  QCOMPARE(t.gs().moveNumber, 0);
-  QCOMPARE(t.view->ShownOwner(2, 6), 1);
-  QCOMPARE(t.view->ShownOwner(3, 6), 1);
 }
 
 void MoveEntryTest::moveIntoCheckIsRefused_data() {
