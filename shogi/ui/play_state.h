@@ -32,6 +32,12 @@ struct PlayState {
 
   Turn turn = Turn::kNoGame;
 
+  // The computer's coming move is counted in the shown move number while it thinks: the
+  // thinking thread moves gs->moveNumber about during its look-ahead, so the window reads
+  // this copy instead.
+  bool thinkingStarted = false;
+  int thinkingMove = 0;
+
   // Settings (useRandom lives in gs->useRandom, where the evaluation reads it; the music in
   // the view's music controller).
   bool showLastMove = true;

@@ -5,6 +5,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include "shogi/ui/game_controller.h"
 #include "shogi/ui/main_frame.h"
 #include "shogi/ui/real_services.h"
 #include "shogi/ui/shogi_doc.h"
@@ -33,7 +34,8 @@ CShogiApp::CShogiApp(std::unique_ptr<GameAudio> audio, std::unique_ptr<RecordSto
       doc_(std::make_unique<CShogiDoc>()) {}
 
 CShogiApp::~CShogiApp() {
-  delete frame_;  // the view joins a thinking thread and stops the music
+  game_.reset();  // waits for a move being thought about and stops the music
+  delete frame_;
 }
 
 void CShogiApp::Start(bool show) {
@@ -43,8 +45,9 @@ void CShogiApp::Start(bool show) {
   ps_.gs->moveReady.store(0);
   SetApplicationFonts();
   if (!translator_) translator_ = InstallQtTranslations();
-  view_ = new CShogiView(ps_, *audio_, *store_, doc_.get());
-  frame_ = new CMainFrame(view_, doc_.get());
+  view_ = new CShogiView(ps_);
+  game_ = std::make_unique<CGameController>(ps_, *audio_, *store_, doc_.get(), *view_);
+  frame_ = new CMainFrame(view_, game_.get(), doc_.get());
   if (show) {
     frame_->show();
     InitialUpdate();
@@ -52,7 +55,7 @@ void CShogiApp::Start(bool show) {
 }
 
 void CShogiApp::InitialUpdate() {
-  view_->OnInitialUpdate();
+  game_->OnInitialUpdate();
 }
 
 }  // namespace shogi::ui

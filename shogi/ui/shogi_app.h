@@ -11,6 +11,7 @@
 
 namespace shogi::ui {
 
+class CGameController;
 class CMainFrame;
 class CShogiDoc;
 class CShogiView;
@@ -31,6 +32,7 @@ class CShogiApp {
   PlayState& State() { return ps_; }
   CMainFrame* Frame() const { return frame_; }
   CShogiView* View() const { return view_; }
+  CGameController* Game() const { return game_.get(); }
   CShogiDoc* Doc() const { return doc_.get(); }
   GameAudio& Audio() { return *audio_; }
   RecordStore& Store() { return *store_; }
@@ -40,6 +42,7 @@ class CShogiApp {
   std::unique_ptr<GameAudio> audio_;
   std::unique_ptr<RecordStore> store_;
   std::unique_ptr<CShogiDoc> doc_;
+  std::unique_ptr<CGameController> game_;    // goes before the frame: joins a thinking thread
   CMainFrame* frame_ = nullptr;              // owned here, deleted in the destructor
   CShogiView* view_ = nullptr;               // child of the frame
   std::unique_ptr<QTranslator> translator_;  // Qt's own texts in Japanese

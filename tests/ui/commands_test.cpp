@@ -67,7 +67,7 @@ void CommandsTest::enablementFollowsPlay() {
   TestApp t;
   t.audio->busyClips = 1;  // the computer does not start: the state after the move stays
   QVERIFY(t.frame->CommandAction(Command::kNewGame)->isEnabled());
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QVERIFY(!t.frame->CommandAction(Command::kNewGame)->isEnabled());
   QVERIFY(t.frame->CommandAction(Command::kUndo)->isEnabled());
@@ -96,7 +96,7 @@ void CommandsTest::readOnlyDirectoryDisablesRecords() {
     QVERIFY(!t.frame->CommandAction(Command::kLoadRecord)->isEnabled());
     // The end of a game shows the notice instead of the save dialog.
     t.ps().turn = Turn::kPlayerToMove;
-    t.view->OnResign();
+    t.game->OnResign();
     QCOMPARE(t.script.asked.back(), QString("shogi::ui::CCdRomNoticeDlg"));
     QCOMPARE(t.script.messages.back(), ComputerWonMessage());
     QCOMPARE(t.store->saves, 0);
@@ -150,14 +150,14 @@ void CommandsTest::failedSaveBringsTheDialogBack() {
   // The second dialog is cancelled when the failure stays.
   t.script.clearSaveFailureOnBox = secondTrySaves;
   int endDialogs = 0;
-  t.view->SetAsk([&](QDialog& d) {
+  t.game->SetAsk([&](QDialog& d) {
     if (qobject_cast<CGameEndDlg*>(&d) && ++endDialogs == 2 && !secondTrySaves) {
       t.script.asked.push_back(d.metaObject()->className());
       return int(QDialog::Rejected);
     }
     return t.Answer(d);
   });
-  t.view->OnResign();
+  t.game->OnResign();
   const std::vector<QString> asked = {"shogi::ui::CGameEndDlg", "QMessageBox",
                                       "shogi::ui::CGameEndDlg"};
   QCOMPARE(t.script.asked, asked);
@@ -171,7 +171,7 @@ void CommandsTest::failedSaveBringsTheDialogBack() {
 
 void CommandsTest::refusedLoadIsShownInThePromptPane() {
   TestApp t;  // slot 1 holds nothing
-  t.view->OnLoadRecord();
+  t.game->OnLoadRecord();
   QCOMPARE(t.ps().turn, Turn::kNoGame);
   QCOMPARE(t.frame->PromptPane()->text(),
            QString::fromUtf8(records::kLoadFailedText.data(), records::kLoadFailedText.size()));

@@ -83,9 +83,9 @@ void GameTest::wholeGameAtEasyWithTheMouse() {
   t.script.level = "Easy";
   t.script.saveRecord = true;
   t.audio->calls.clear();
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   QCOMPARE(t.gs().level, 1);
-  QCOMPARE(t.view->Music().Track(), 2);
+  QCOMPARE(t.game->Music().Track(), 2);
   QCoreApplication::processEvents();  // the music notification of the stop
   std::vector<std::string> expected = {"stop", "clip IDSOUND_ONEGAI", "stop",
                                        "track " + t.ps().programDir + "BGM02.mid"};
@@ -141,14 +141,14 @@ void GameTest::undoTakesBackTwoMoves_data() {
 void GameTest::undoTakesBackTwoMoves() {
   QFETCH(int, pairs);
   TestApp t;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   for (int i = 0; i < pairs; ++i) {
     QVERIFY(ClickAMove(t));
     QVERIFY(t.FinishComputer());
   }
   const Position before = t.gs().snapshot[2 * pairs - 2];
   t.audio->calls.clear();
-  t.view->OnUndo();
+  t.game->OnUndo();
   QCOMPARE(t.Clips().front(), std::string("clip IDSOUND_MATTA"));
   QCOMPARE(t.gs().moveNumber, 2 * pairs - 2);
   QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
@@ -157,7 +157,7 @@ void GameTest::undoTakesBackTwoMoves() {
     for (int r = 0; r < 9; ++r) QCOMPARE(t.view->ShownOwner(f, r), before.Owner(f, r));
   // Undo with no two moves keeps the position but still sounds.
   if (pairs == 1) {
-    t.view->OnUndo();
+    t.game->OnUndo();
     QCOMPARE(t.gs().moveNumber, 0);
     QCOMPARE(t.Clips().back(), std::string("clip IDSOUND_MATTA"));
   }
@@ -167,11 +167,11 @@ void GameTest::resignSavesTheRecord() {
   TestApp t;
   t.script.saveRecord = true;
   t.script.slot = QString::fromUtf8("セーブデータ③");
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   QVERIFY(ClickAMove(t));
   QVERIFY(t.FinishComputer());
   t.audio->calls.clear();
-  t.view->OnResign();
+  t.game->OnResign();
   QCOMPARE(t.Clips(), (std::vector<std::string>{"clip IDSOUND_THANKS"}));
   QCOMPARE(t.script.messages.back(), QString::fromUtf8("コンピュータが勝ちました"));
   QCOMPARE(t.ps().turn, Turn::kNoGame);
@@ -180,8 +180,8 @@ void GameTest::resignSavesTheRecord() {
   QVERIFY(!t.store->records[1].used);
   // Cancelling the dialog writes nothing.
   TestApp u;
-  u.view->OnNewGame();
-  u.view->OnResign();
+  u.game->OnNewGame();
+  u.game->OnResign();
   QCOMPARE(u.store->saves, 0);
   QCOMPARE(u.ps().turn, Turn::kNoGame);
 }
@@ -189,14 +189,14 @@ void GameTest::resignSavesTheRecord() {
 void GameTest::replayAndContinue() {
   TestApp t;
   t.script.saveRecord = true;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   for (int i = 0; i < 4; ++i) {
     QVERIFY(ClickAMove(t));
     QVERIFY(t.FinishComputer());
   }
   std::vector<Position> positions(t.gs().snapshot.begin(), t.gs().snapshot.begin() + 9);
-  t.view->OnResign();
-  t.view->OnLoadRecord();
+  t.game->OnResign();
+  t.game->OnLoadRecord();
   QCOMPARE(t.ps().turn, Turn::kReplay);
   QCOMPARE(t.ps().replayLastMove, 8);
   QCOMPARE(t.gs().moveNumber, 0);
@@ -226,7 +226,7 @@ void GameTest::replayAndContinue() {
     for (int r = 0; r < 9; ++r) kinds[f][r] = positions[5].KindAt(f, r);
   QCOMPARE(t.view->LastMoveTextShown(), LastMoveText(t.gs(), 5, kinds));
   // Continue at move 5 (firstMover 1, odd): the computer is to move.
-  t.view->OnContinue();
+  t.game->OnContinue();
   QCOMPARE(t.ps().turn, Turn::kComputerThinking);
   QVERIFY(t.FinishComputer());  // the thinking thread may move moveNumber about until then
   QCOMPARE(t.gs().moveNumber, 6);
@@ -234,14 +234,14 @@ void GameTest::replayAndContinue() {
   // Continue at an even move gives the player the move.
   TestApp u;
   u.script.saveRecord = true;
-  u.view->OnNewGame();
+  u.game->OnNewGame();
   QVERIFY(ClickAMove(u));
   QVERIFY(u.FinishComputer());
-  u.view->OnResign();
-  u.view->OnLoadRecord();
+  u.game->OnResign();
+  u.game->OnLoadRecord();
   u.Click(anywhere, Qt::RightButton);
   u.Click(anywhere, Qt::RightButton);
-  u.view->OnContinue();
+  u.game->OnContinue();
   QCOMPARE(u.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(u.gs().moveNumber, 2);
 }
@@ -263,7 +263,7 @@ void GameTest::autoRepeat() {
     rec.moves.push_back(i % 2 == 0 ? MoveRec{4, 0, 4, 1, 0, 0} : MoveRec{4, 1, 4, 0, 0, 0});
   }
   t.store->records[1] = rec;
-  t.view->OnLoadRecord();
+  t.game->OnLoadRecord();
   QCOMPARE(t.ps().replayLastMove, 40);
   const QPoint at(300, 200);
   if (!forward)
@@ -303,7 +303,7 @@ void GameTest::computerResigns() {
   QFETCH(int, moves);
   QFETCH(QString, message);
   TestApp t;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   t.gs().moveNumber = moves - 1;
   for (int m = 1; m < moves; ++m) t.gs().snapshot[m] = t.gs().snapshot[0];
   t.audio->calls.clear();
@@ -317,7 +317,7 @@ void GameTest::computerResigns() {
 
 void GameTest::checkIsAnnounced() {
   TestApp t;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   // The computer's gold lands in front of the player's king.
   Position p;
   p.Set(4, 8, 1, kKing);
@@ -348,7 +348,7 @@ void GameTest::moveLimit_data() {
 void GameTest::moveLimit() {
   QFETCH(bool, byThePlayer);
   TestApp t;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   GameState& gs = t.gs();
   gs.moveNumber = kMaxMoves - 1;
   gs.snapshot[gs.moveNumber] = StartPosition();
@@ -372,10 +372,10 @@ void GameTest::newGameWithTheComputerFirst() {
   t.script.firstPlayer = 1;
   t.script.level = "Normal";
   t.audio->calls.clear();
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   QCOMPARE(t.gs().firstMover, 2);
   QCOMPARE(t.gs().level, 2);
-  QCOMPARE(t.view->Music().Track(), 3);
+  QCOMPARE(t.game->Music().Track(), 3);
   QCOMPARE(t.ps().turn, Turn::kComputerThinking);
   QVERIFY(std::find(t.audio->calls.begin(), t.audio->calls.end(), "clip IDSOUND_ONEGAI") !=
           t.audio->calls.end());
@@ -388,12 +388,12 @@ void GameTest::newGameWithTheComputerFirst() {
 
 void GameTest::cancelledNewGameChangesNothing() {
   TestApp t;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   QVERIFY(ClickAMove(t));
   QVERIFY(t.FinishComputer());
-  t.view->OnResign();
+  t.game->OnResign();
   t.script.newGameOk = false;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   QCOMPARE(t.ps().turn, Turn::kNoGame);
   QCOMPARE(t.gs().moveNumber, 2);
 }
@@ -404,16 +404,16 @@ void GameTest::settingsAndMusic() {
   t.audio->calls.clear();
   // Music off: the device is closed and stays silent.
   t.script.settings[1] = 0;
-  t.view->OnSettings();
-  QCOMPARE(t.view->Music().Track(), 0);
+  t.game->OnSettings();
+  QCOMPARE(t.game->Music().Track(), 0);
   QCoreApplication::processEvents();
   QCOMPARE(t.audio->calls, (std::vector<std::string>{"stop", "stop"}));
   QVERIFY(!t.audio->MusicPlaying());
   // On again: the track of the current level (level 1 -> track 2), not track 1.
   t.audio->calls.clear();
   t.script.settings[1] = 1;
-  t.view->OnSettings();
-  QCOMPARE(t.view->Music().Track(), 2);
+  t.game->OnSettings();
+  QCOMPARE(t.game->Music().Track(), 2);
   QCOMPARE(t.audio->calls, (std::vector<std::string>{"track " + t.ps().programDir + "BGM02.mid"}));
   // The piece ends: the notification plays the same track again.
   t.audio->calls.clear();
@@ -424,15 +424,15 @@ void GameTest::settingsAndMusic() {
   // Cancel changes nothing.
   t.script.settingsOk = false;
   t.script.settings[0] = 0;
-  t.view->OnSettings();
+  t.game->OnSettings();
   QVERIFY(t.ps().soundOn);
-  QCOMPARE(t.view->Music().Track(), 2);
+  QCOMPARE(t.game->Music().Track(), 2);
   // Sound off and read-out off: a move is silent.
   t.script.settingsOk = true;
   t.script.settings[0] = 0;
   t.script.settings[4] = 0;
-  t.view->OnSettings();
-  t.view->OnNewGame();
+  t.game->OnSettings();
+  t.game->OnNewGame();
   t.audio->calls.clear();
   QVERIFY(ClickAMove(t));
   QVERIFY(t.FinishComputer());
@@ -444,7 +444,7 @@ void GameTest::closingWhileTheComputerThinks() {
   auto t = std::make_unique<TestApp>();
   t->script.firstPlayer = 1;
   t->script.level = "Normal";
-  t->view->OnNewGame();
+  t->game->OnNewGame();
   QCOMPARE(t->ps().turn, Turn::kComputerThinking);
   t->frame->close();
   t.reset();  // joins the thinking thread; nothing is left running

@@ -22,7 +22,7 @@ Position Kings() {
 std::unique_ptr<TestApp> GameWith(const Position& p) {
   auto t = std::make_unique<TestApp>();
   t->audio->busyClips = 1;
-  t->view->OnNewGame();
+  t->game->OnNewGame();
   t->SetPosition(p);
   return t;
 }
@@ -49,7 +49,7 @@ class MoveEntryTest : public QObject {
 void MoveEntryTest::legalMoveIsCommitted() {
   TestApp t;
   t.audio->busyClips = 1;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   t.audio->calls.clear();
   t.Click(TestApp::CellCentre(2, 6));
   QCOMPARE(t.ps().turn, Turn::kPieceHeld);
@@ -91,7 +91,7 @@ void MoveEntryTest::refusedClicks() {
   QFETCH(QPoint, put);
   TestApp t;
   t.audio->busyClips = 1;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   t.Click(pick);
   if (!put.isNull()) {
     QCOMPARE(t.ps().turn, Turn::kPieceHeld);

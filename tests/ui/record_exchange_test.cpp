@@ -22,7 +22,7 @@ namespace {
 // A test application whose file dialogs pick `pick` and whose message boxes are collected.
 struct ExchangeApp : TestApp {
   ExchangeApp() {
-    view->SetAsk([this](QDialog& d) {
+    game->SetAsk([this](QDialog& d) {
       if (auto* f = qobject_cast<QFileDialog*>(&d)) {
         f->selectFile(pick);
         if (!filter.isEmpty()) f->selectNameFilter(filter);
@@ -84,13 +84,13 @@ void RecordExchangeTest::openedFileIsReplayedAndContinued() {
   // ２二 (fileIndex 7, rankIndex 1) holds the computer's silver that took the horse.
   QCOMPARE(t.view->ShownKind(7, 1), int(kSilver));
   QCOMPARE(t.view->ShownOwner(7, 1), kComputerSide);
-  t.view->OnContinue();
+  t.game->OnContinue();
   QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
 }
 
 void RecordExchangeTest::refusedFileLeavesTheGame() {
   ExchangeApp t;
-  QVERIFY(t.view->OpenRecordFile(t.Write("a.kifu", kGame)));
+  QVERIFY(t.game->OpenRecordFile(t.Write("a.kifu", kGame)));
   t.Click(QPoint(300, 200), Qt::RightButton);
   const auto before = std::make_unique<GameState>();
   std::copy(t.gs().moveRec.begin(), t.gs().moveRec.end(), before->moveRec.begin());
@@ -104,7 +104,7 @@ void RecordExchangeTest::refusedFileLeavesTheGame() {
   };
   for (const auto& r : kRefused) {
     t.boxes.clear();
-    QVERIFY(!t.view->OpenRecordFile(t.Write(r.name, r.bytes)));
+    QVERIFY(!t.game->OpenRecordFile(t.Write(r.name, r.bytes)));
     QCOMPARE(t.boxes.size(), 1);
     QVERIFY2(t.boxes[0].contains(r.name), qPrintable(t.boxes[0]));
     QCOMPARE(t.ps().turn, Turn::kReplay);
@@ -113,7 +113,7 @@ void RecordExchangeTest::refusedFileLeavesTheGame() {
     QVERIFY(t.gs().moveRec == before->moveRec);
   }
   t.boxes.clear();
-  t.view->OpenRecordFile(t.Write("bad.kifu", "手合割：平手\n   1 ７六歩(77)\n   2 ５五歩(53)\n"));
+  t.game->OpenRecordFile(t.Write("bad.kifu", "手合割：平手\n   1 ７六歩(77)\n   2 ５五歩(53)\n"));
   QVERIFY2(t.boxes.value(0).contains(QString::fromUtf8("3行目")), qPrintable(t.boxes.value(0)));
 }
 
@@ -166,7 +166,7 @@ void RecordExchangeTest::pasteTakesGamesAndRefusesOtherPositions() {
 
 void RecordExchangeTest::exportAndCopyWriteTheGame() {
   ExchangeApp t;
-  QVERIFY(t.view->OpenRecordFile(t.Write("in.kifu", kGame)));
+  QVERIFY(t.game->OpenRecordFile(t.Write("in.kifu", kGame)));
   t.Click(QPoint(300, 200), Qt::RightButton);
   t.Click(QPoint(300, 200), Qt::RightButton);
   const auto original = records::ReadGame(kGame, records::Format::kKifu, nullptr);
@@ -196,7 +196,7 @@ void RecordExchangeTest::exportAndCopyWriteTheGame() {
 
 void RecordExchangeTest::playedGameIsWrittenWithItsTimes() {
   ExchangeApp t;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   for (int i = 0; i < 32; ++i) t.Tick();  // 3.2 s on the player's clock
   t.Click(TestApp::CellCentre(2, 6));     // ７七 to ７六

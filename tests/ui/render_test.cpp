@@ -48,7 +48,7 @@ class RenderTest : public QObject {
 
 void RenderTest::startPositionPixels() {
   TestApp t;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   const QImage shot = Grab(t.view);
   const Art& art = t.view->Pictures();
   for (int f = 0; f < 9; ++f)
@@ -76,9 +76,9 @@ void RenderTest::pixelsAfterMoves() {
   QFETCH(int, showLastMove);
   TestApp t;
   t.audio->busyClips = 1;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   t.script.settings[3] = showLastMove;
-  t.view->OnSettings();
+  t.game->OnSettings();
   t.Click(TestApp::CellCentre(2, 6));
   QCOMPARE(t.view->ShownOwner(2, 6), 0);  // a held piece has left its square
   t.Click(TestApp::CellCentre(2, 5));
@@ -120,7 +120,7 @@ void RenderTest::handStacks() {
   QFETCH(int, kind);
   QFETCH(int, count);
   TestApp t;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   Position p = StartPosition();
   p.SetHand(side, kind, count);
   t.SetPosition(p);
@@ -225,7 +225,7 @@ void RenderTest::clockTickChargesTheSideToMove() {
   t.audio->busyClips = 1;
   t.Tick();
   QCOMPARE(t.ps().playerClockMs, 0);  // no game: the clocks stand still
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   for (int i = 0; i < 10; ++i) t.Tick();
   QCOMPARE(t.ps().playerClockMs, 1000);
   QCOMPARE(t.ps().computerClockMs, 0);

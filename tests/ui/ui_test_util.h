@@ -16,6 +16,7 @@
 
 #include "shogi/rules/attacks.h"
 #include "shogi/ui/dialogs.h"
+#include "shogi/ui/game_controller.h"
 #include "shogi/ui/layout.h"
 #include "shogi/ui/main_frame.h"
 #include "shogi/ui/shogi_app.h"
@@ -51,10 +52,11 @@ struct TestApp {
     app = std::make_unique<CShogiApp>(std::move(a), std::move(s));
     app->Start(show);
     view = app->View();
+    game = app->Game();
     frame = app->Frame();
-    view->Timer().stop();  // the tests drive the timer
-    view->SetClock([this] { return nowMs; });
-    view->SetAsk([this](QDialog& d) { return Answer(d); });
+    game->Timer().stop();  // the tests drive the timer
+    game->SetClock([this] { return nowMs; });
+    game->SetAsk([this](QDialog& d) { return Answer(d); });
   }
 
   int Answer(QDialog& d) {
@@ -136,7 +138,7 @@ struct TestApp {
   }
   void Tick() {
     nowMs += 100;
-    view->OnTimer();
+    game->OnTimer();
   }
 
   // A position for move-entry tests: only the given pieces, the player to move.
@@ -148,6 +150,7 @@ struct TestApp {
 
   std::unique_ptr<CShogiApp> app;
   CShogiView* view = nullptr;
+  CGameController* game = nullptr;
   CMainFrame* frame = nullptr;
   RecordingAudio* audio = nullptr;
   MemoryRecordStore* store = nullptr;
