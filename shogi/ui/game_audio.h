@@ -1,4 +1,4 @@
-// The game program's sound and music, as the view and its music controller call them. They
+// The game program's sound and music, as the game and music controllers call them. They
 // decide when a sound is due and check the settings (soundOn for effects, readAloud for the
 // read-out, music on or off) before they call; an implementation only plays.
 //
