@@ -1,6 +1,7 @@
 // Everything the game program plays with: the one GameState, the opening book, the thinking
 // thread, the play-flow values, the settings and the clocks. One object, owned by the
-// application (CShogiApp) and read by the view; nothing of it is global.
+// application (CShogiApp), run by the game controller and read by the board view; nothing of it
+// is global.
 #pragma once
 
 #include <cstdint>

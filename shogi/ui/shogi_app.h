@@ -25,7 +25,8 @@ class CShogiApp {
   ~CShogiApp();
 
   // Resets the game, reads the opening book, creates the window; `show` shows it and runs
-  // the view's initial update (tests may start hidden and call InitialUpdate themselves).
+  // the game controller's initial update (tests may start hidden and call InitialUpdate
+  // themselves).
   void Start(bool show = true);
   void InitialUpdate();
 
