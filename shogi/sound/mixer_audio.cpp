@@ -72,7 +72,6 @@ MixerAudio::MixerAudio(ClipLookup lookup, Options options)
   Mix_AllocateChannels(1);
   Mix_ChannelFinished(&MixerAudio::OnChannelFinished);
   Mix_HookMusicFinished(&MixerAudio::OnMusicFinished);
-  Mix_VolumeMusic(options_.musicVolume);
   open_ = true;
 }
 
@@ -278,11 +277,6 @@ void MixerAudio::ServiceMusic() {
 
 void MixerAudio::SetPieceEndedCallback(std::function<void()> callback) {
   pieceEnded_ = std::move(callback);
-}
-
-void MixerAudio::SetMusicVolume(int volume) {
-  options_.musicVolume = volume;
-  if (open_) Mix_VolumeMusic(volume);
 }
 
 // --- Window thread ---

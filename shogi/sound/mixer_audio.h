@@ -50,9 +50,6 @@
 #include <string_view>
 #include <vector>
 
-#include "shogi/sound/music.h"
-#include "shogi/sound/read_out.h"
-
 struct Mix_Chunk;
 typedef struct _Mix_Music Mix_Music;
 
@@ -60,19 +57,18 @@ namespace shogi::sound {
 
 inline constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
-class MixerAudio final : public ClipSink, public MusicDevice {
+class MixerAudio final {
  public:
   // WAVE bytes of a clip by name; empty when there is no such clip.
   using ClipLookup = std::function<std::vector<uint8_t>(std::string_view name)>;
 
   struct Options {
     std::string soundFont = kDefaultSoundFont;
-    int musicVolume = 128;  // 0..128
   };
 
   explicit MixerAudio(ClipLookup lookup);
   MixerAudio(ClipLookup lookup, Options options);
-  ~MixerAudio() override;
+  ~MixerAudio();
   MixerAudio(const MixerAudio&) = delete;
   MixerAudio& operator=(const MixerAudio&) = delete;
 
@@ -84,7 +80,7 @@ class MixerAudio final : public ClipSink, public MusicDevice {
 
   // --- Clips ---
   // Queues the clip; it starts as soon as every clip queued before it has finished.
-  void PlayClip(std::string_view name) override;
+  void PlayClip(std::string_view name);
   // No clip is playing or waiting.
   bool IsIdle() const;
   // Decodes the clip (if not yet done); false when it is missing or not WAVE data, or when
@@ -98,12 +94,13 @@ class MixerAudio final : public ClipSink, public MusicDevice {
   void SetClipStartedCallback(std::function<void(const std::string&)> callback);
 
   // --- Music ---
-  bool OpenMusic(const std::string& path) override;
-  void CloseMusic() override;
+  // Opens the file and plays it once; false when the file or the synthesizer is missing.
+  bool OpenMusic(const std::string& path);
+  // Stops the piece; if it was still playing, its end is notified.
+  void CloseMusic();
   // A piece is open and has not reached its end yet.
   bool MusicPlaying() const { return musicState_ == MusicState::kPlaying; }
   void SetPieceEndedCallback(std::function<void()> callback);
-  void SetMusicVolume(int volume);
 
   // --- Thread hand-over ---
   // `wake` may be called from any thread at any time (also during this object's calls); it

@@ -52,18 +52,4 @@ std::vector<std::string> ReadMoveAloud(const GameState& gs) {
   return clips;
 }
 
-void PlayEffect(ClipSink& sink, const SoundSettings& settings, std::string_view clip) {
-  if (settings.soundOn == 1) sink.PlayClip(clip);
-}
-
-void ReadMoveAloud(ClipSink& sink, const SoundSettings& settings, const GameState& gs) {
-  if (settings.readAloud != 1) return;
-  for (const std::string& clip : ReadMoveAloud(gs)) sink.PlayClip(clip);
-}
-
-void AnnounceMove(ClipSink& sink, const SoundSettings& settings, const GameState& gs) {
-  PlayEffect(sink, settings, kClipPiece);
-  ReadMoveAloud(sink, settings, gs);
-}
-
 }  // namespace shogi::sound

@@ -1,5 +1,5 @@
 // Sound effects and the spoken read-out of moves, as lists of clip names. Nothing here plays
-// anything: the clips go to a ClipSink (MixerAudio in the game, a recorder in tests).
+// anything: the game hands the names to MixerAudio.
 #pragma once
 
 #include <string>
@@ -29,28 +29,5 @@ const std::vector<std::string>& AllClipNames();
 // board move the kind on the origin before the move, for a drop the dropped kind) and
 // IDSOUND_NARI when the move promoted. Empty when no move has been made.
 std::vector<std::string> ReadMoveAloud(const GameState& gs);
-
-// Where clips go. Calls queue: a clip starts when the one before it has finished.
-class ClipSink {
- public:
-  virtual ~ClipSink() = default;
-  virtual void PlayClip(std::string_view name) = 0;
-};
-
-// The two sound settings of the settings dialog.
-struct SoundSettings {
-  int soundOn = 1;    // effects
-  int readAloud = 1;  // read-out of moves
-};
-
-// An effect clip: played only when soundOn is 1.
-void PlayEffect(ClipSink& sink, const SoundSettings& settings, std::string_view clip);
-
-// The read-out of the last move: played only when readAloud is 1.
-void ReadMoveAloud(ClipSink& sink, const SoundSettings& settings, const GameState& gs);
-
-// A move has been made (the player's or the computer's): the piece sound when soundOn is 1,
-// then the read-out when readAloud is 1.
-void AnnounceMove(ClipSink& sink, const SoundSettings& settings, const GameState& gs);
 
 }  // namespace shogi::sound

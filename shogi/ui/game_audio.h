@@ -1,6 +1,6 @@
-// The game program's sound and music, as the view calls them. The view decides when a sound
-// is due and checks the settings (soundOn for effects, readAloud for the read-out, bgmTrack
-// for music) before it calls; an implementation only plays.
+// The game program's sound and music, as the game and music controllers call them. They
+// decide when a sound is due and check the settings (soundOn for effects, readAloud for the
+// read-out, music on or off) before they call; an implementation only plays.
 //
 // Threading: every call comes from the window thread and returns at once (no call waits for
 // a clip to finish). Clips queue and play one after another in the order of the calls.
@@ -8,7 +8,7 @@
 
 #include <functional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "shogi/rules/game_state.h"
 
@@ -21,7 +21,7 @@ class GameAudio {
   // Queues the voice clip of that resource name, e.g. "IDSOUND_KOMA", "IDSOUND_OUTE",
   // "IDSOUND_ONEGAI", "IDSOUND_MATTA", "IDSOUND_THANKS", "IDSOUND_MAKE". Returns false when
   // no such clip exists (nothing is heard, nothing is reported).
-  virtual bool PlaySoundResource(const std::string& name) = 0;
+  virtual bool PlaySoundResource(std::string_view name) = 0;
 
   // Queues the read-out of move record gs.moveNumber: the side clip, the square (or
   // IDSOUND_ONAJI), the piece clip and IDSOUND_NARI, chosen from gs as the game's rules for
@@ -47,44 +47,6 @@ class GameAudio {
   // when it ends or is stopped. The implementation may call it from any thread; it posts to
   // the window thread itself.
   virtual void SetMusicNotify(std::function<void()> notify) = 0;
-};
-
-// Plays nothing; every clip is done at once. The default when no sound layer is linked.
-class SilentAudio : public GameAudio {
- public:
-  bool PlaySoundResource(const std::string&) override { return true; }
-  void ReadMoveAloud(const GameState&) override {}
-  bool ClipsIdle() const override { return true; }
-  bool StartOpeningMusic(const std::string&) override { return false; }
-  bool StartTrack(const std::string&) override { return false; }
-  void StopMusic() override {}
-  void SetMusicNotify(std::function<void()>) override {}
-};
-
-// Writes down every call, for tests: "clip IDSOUND_KOMA", "read 5", "opening BGM00.mid",
-// "track <file>", "stop". Music behaves like a device that is playing until stopped; the
-// test can end a piece with EndPiece(). `busyClips` makes ClipsIdle false while above 0.
-class RecordingAudio : public GameAudio {
- public:
-  bool PlaySoundResource(const std::string& name) override;
-  void ReadMoveAloud(const GameState& gs) override;
-  bool ClipsIdle() const override { return busyClips == 0; }
-  bool StartOpeningMusic(const std::string& file) override;
-  bool StartTrack(const std::string& file) override;
-  void StopMusic() override;
-  void SetMusicNotify(std::function<void()> notify) override { notify_ = std::move(notify); }
-
-  // Ends the playing piece as if it had reached its end.
-  void EndPiece();
-  bool MusicPlaying() const { return playing_; }
-
-  std::vector<std::string> calls;
-  int busyClips = 0;
-  bool musicFilesExist = true;
-
- private:
-  std::function<void()> notify_;
-  bool playing_ = false;
 };
 
 }  // namespace shogi::ui

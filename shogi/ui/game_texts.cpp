@@ -55,11 +55,11 @@ QString ClockText(int64_t ms) {
       .arg(s % 60, 2, 10, QChar('0'));
 }
 
-std::optional<QString> StatusPaneText(int turn, int gameResult, int progressTotal,
+std::optional<QString> StatusPaneText(Turn turn, int gameResult, int progressTotal,
                                       int progressDone) {
   const QString full = QString::fromUtf8("■"), empty = QString::fromUtf8("□");
   if (gameResult > 2) return QString::fromUtf8("%1手で詰みました").arg(gameResult);
-  if (turn != 2) return empty.repeated(10);
+  if (turn != Turn::kComputerThinking) return empty.repeated(10);
   if (progressTotal <= 0) return std::nullopt;
   const int filled = progressDone * 10 / progressTotal;
   const int percent = progressDone * 100 / progressTotal;

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "shogi/rules/game_state.h"
+#include "shogi/ui/turn.h"
 
 namespace shogi::ui {
 
@@ -27,7 +28,7 @@ QString ClockText(int64_t ms);
 
 // Status pane 1 during the computer's thinking or otherwise; nothing when the pane stays as
 // it is (thinking with no candidates counted yet).
-std::optional<QString> StatusPaneText(int turn, int gameResult, int progressTotal,
+std::optional<QString> StatusPaneText(Turn turn, int gameResult, int progressTotal,
                                       int progressDone);
 
 // The status pane right after the computer's move.

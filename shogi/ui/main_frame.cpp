@@ -1,21 +1,21 @@
 #include "shogi/ui/main_frame.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <optional>
 
 #include "shogi/ui/dialogs.h"
+#include "shogi/ui/game_controller.h"
 #include "shogi/ui/shogi_doc.h"
 #include "shogi/ui/shogi_view.h"
 
@@ -55,8 +55,9 @@ std::optional<bool> LockIndicator(int pane) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CShogiView* view, CShogiDoc* doc, QWidget* parent)
-    : QMainWindow(parent), view_(view) {
+CMainFrame::CMainFrame(CShogiView* view, CGameController* controller, CShogiDoc* doc,
+                       QWidget* parent)
+    : QMainWindow(parent), view_(view), game_(controller) {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
@@ -109,7 +110,7 @@ CMainFrame::CMainFrame(CShogiView* view, CShogiDoc* doc, QWidget* parent)
   // alone; its file-open key is the records menu's open command.
   auto* fileNew = new QAction(this);
   fileNew->setShortcut(QKeySequence::New);
-  connect(fileNew, &QAction::triggered, view_, &CShogiView::OnInitialUpdate);
+  connect(fileNew, &QAction::triggered, game_, &CGameController::OnInitialUpdate);
   addAction(fileNew);
   setAcceptDrops(true);
 
@@ -118,7 +119,7 @@ CMainFrame::CMainFrame(CShogiView* view, CShogiDoc* doc, QWidget* parent)
 
   statusBar()->setSizeGripEnabled(false);  // the window keeps its size
   prompt_ = new QLabel(U(kIdle), this);
-  progress_ = new QLabel(view_->StatusText(), this);
+  progress_ = new QLabel(game_->StatusText(), this);
   progress_->setMinimumWidth(200);
   statusBar()->addWidget(prompt_, 1);
   statusBar()->addWidget(progress_);
@@ -134,9 +135,9 @@ CMainFrame::CMainFrame(CShogiView* view, CShogiDoc* doc, QWidget* parent)
   connect(indicatorTimer, &QTimer::timeout, this, &CMainFrame::UpdateIndicators);
   indicatorTimer->start();
 
-  connect(view_, &CShogiView::TurnChanged, this, &CMainFrame::UpdateCommands);
-  connect(view_, &CShogiView::PromptPaneChanged, prompt_, &QLabel::setText);
-  connect(view_, &CShogiView::StatusPaneChanged, progress_, &QLabel::setText);
+  connect(game_, &CGameController::TurnChanged, this, &CMainFrame::UpdateCommands);
+  connect(game_, &CGameController::PromptPaneChanged, prompt_, &QLabel::setText);
+  connect(game_, &CGameController::StatusPaneChanged, progress_, &QLabel::setText);
   if (doc) {
     connect(doc, &CShogiDoc::TitleChanged, this,
             [this](const QString& title) { setWindowTitle(title + " - Shogi"); });
@@ -152,45 +153,45 @@ QAction* CMainFrame::AddCommand(QMenu* menu, const char* text, const char* promp
   commands_[c] = a;
   switch (c) {
     case Command::kNewGame:
-      connect(a, &QAction::triggered, view_, &CShogiView::OnNewGame);
+      connect(a, &QAction::triggered, game_, &CGameController::OnNewGame);
       break;
     case Command::kUndo:
-      connect(a, &QAction::triggered, view_, &CShogiView::OnUndo);
+      connect(a, &QAction::triggered, game_, &CGameController::OnUndo);
       break;
     case Command::kResign:
-      connect(a, &QAction::triggered, view_, &CShogiView::OnResign);
+      connect(a, &QAction::triggered, game_, &CGameController::OnResign);
       break;
     case Command::kSettings:
-      connect(a, &QAction::triggered, view_, &CShogiView::OnSettings);
+      connect(a, &QAction::triggered, game_, &CGameController::OnSettings);
       break;
     case Command::kLoadRecord:
-      connect(a, &QAction::triggered, view_, &CShogiView::OnLoadRecord);
+      connect(a, &QAction::triggered, game_, &CGameController::OnLoadRecord);
       break;
     case Command::kContinue:
-      connect(a, &QAction::triggered, view_, &CShogiView::OnContinue);
+      connect(a, &QAction::triggered, game_, &CGameController::OnContinue);
       break;
     case Command::kOpenFile:
-      connect(a, &QAction::triggered, view_, &CShogiView::OnOpenRecordFile);
+      connect(a, &QAction::triggered, game_, &CGameController::OnOpenRecordFile);
       break;
     case Command::kPaste:
-      connect(a, &QAction::triggered, view_, &CShogiView::OnPasteRecord);
+      connect(a, &QAction::triggered, game_, &CGameController::OnPasteRecord);
       break;
     case Command::kExport:
-      connect(a, &QAction::triggered, view_, &CShogiView::OnExportRecord);
+      connect(a, &QAction::triggered, game_, &CGameController::OnExportRecord);
       break;
     case Command::kCopySfen:
-      connect(a, &QAction::triggered, view_, &CShogiView::OnCopySfen);
+      connect(a, &QAction::triggered, game_, &CGameController::OnCopySfen);
       break;
     case Command::kCopyKif:
-      connect(a, &QAction::triggered, view_, &CShogiView::OnCopyKif);
+      connect(a, &QAction::triggered, game_, &CGameController::OnCopyKif);
       break;
   }
   return a;
 }
 
 void CMainFrame::UpdateCommands() {
-  const int turn = view_->State().turn;
-  const int cd = view_->State().runningFromCd;
+  const Turn turn = game_->State().turn;
+  const bool cd = game_->State().runningFromCd;
   for (auto& [c, a] : commands_) a->setEnabled(CommandEnabled(c, turn, cd));
 }
 
@@ -232,7 +233,7 @@ QString DroppedFile(const QMimeData* data) {
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* e) {
   if (!DroppedFile(e->mimeData()).isEmpty() &&
-      CommandEnabled(Command::kOpenFile, view_->State().turn, view_->State().runningFromCd))
+      CommandEnabled(Command::kOpenFile, game_->State().turn, game_->State().runningFromCd))
     e->acceptProposedAction();
 }
 
@@ -240,22 +241,17 @@ void CMainFrame::dropEvent(QDropEvent* e) {
   const QString path = DroppedFile(e->mimeData());
   if (path.isEmpty()) return;
   e->acceptProposedAction();
-  view_->OpenRecordFile(path);
-}
-
-void CMainFrame::closeEvent(QCloseEvent* e) {
-  // The view waits for a move being thought about when it goes away.
-  QMainWindow::closeEvent(e);
+  game_->OpenRecordFile(path);
 }
 
 void CMainFrame::ShowHelp() {
   CHelpDlg dlg(this);
-  view_->Ask(dlg);
+  game_->Ask(dlg);
 }
 
 void CMainFrame::ShowAbout() {
   CAboutDlg dlg(this);
-  view_->Ask(dlg);
+  game_->Ask(dlg);
 }
 
 }  // namespace shogi::ui

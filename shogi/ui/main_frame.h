@@ -12,15 +12,17 @@ class QLabel;
 
 namespace shogi::ui {
 
+class CGameController;
 class CShogiView;
 class CShogiDoc;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
  public:
-  CMainFrame(CShogiView* view, CShogiDoc* doc, QWidget* parent = nullptr);
+  CMainFrame(CShogiView* view, CGameController* controller, CShogiDoc* doc,
+             QWidget* parent = nullptr);
 
-  // Enables every game command from the view's turn alone.
+  // Enables every game command from the turn alone.
   void UpdateCommands();
 
   QAction* CommandAction(Command c) const { return commands_.at(c); }
@@ -31,15 +33,15 @@ class CMainFrame : public QMainWindow {
   QLabel* ProgressPane() const { return progress_; }
   QLabel* Indicator(int i) const { return indicators_[i]; }
   CShogiView* View() const { return view_; }
+  CGameController* Game() const { return game_; }
 
-  // The help page and the about box, through the view's ask function.
+  // The help page and the about box, through the game controller's ask function.
   void ShowHelp();
   void ShowAbout();
 
  protected:
   bool event(QEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
-  void closeEvent(QCloseEvent* e) override;
   // A KIF, KIFU or CSA file dropped on the window opens as the open command does.
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
@@ -49,6 +51,7 @@ class CMainFrame : public QMainWindow {
   void UpdateIndicators();
 
   CShogiView* view_;
+  CGameController* game_;
   std::map<Command, QAction*> commands_;
   QAction* exit_ = nullptr;
   QAction* help_ = nullptr;

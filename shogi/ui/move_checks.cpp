@@ -6,28 +6,29 @@ bool PlayerToMoveAfter(int firstMover, int m) {
   return (firstMover == 1 && m % 2 == 0) || (firstMover == 2 && m % 2 == 1);
 }
 
-bool CommandEnabled(Command c, int turn, int runningFromCd) {
+bool CommandEnabled(Command c, Turn turn, bool runningFromCd) {
+  using enum Turn;
   switch (c) {
     case Command::kNewGame:
-      return turn == 0 || turn == 4;
+      return turn == kNoGame || turn == kReplay;
     case Command::kUndo:
     case Command::kResign:
-      return turn == 1;
+      return turn == kPlayerToMove;
     case Command::kSettings:
-      return turn == 0 || turn == 1;
+      return turn == kNoGame || turn == kPlayerToMove;
     case Command::kLoadRecord:
-      return turn == 0 && runningFromCd == 0;
+      return turn == kNoGame && !runningFromCd;
     case Command::kContinue:
-      return turn == 4;
+      return turn == kReplay;
     // A record from elsewhere replaces only a finished game or one being replayed.
     case Command::kOpenFile:
     case Command::kPaste:
-      return turn == 0 || turn == 4;
+      return turn == kNoGame || turn == kReplay;
     // The game can be written out whenever nobody is in the middle of a move.
     case Command::kExport:
     case Command::kCopySfen:
     case Command::kCopyKif:
-      return turn == 0 || turn == 1 || turn == 4;
+      return turn == kNoGame || turn == kPlayerToMove || turn == kReplay;
   }
   return false;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "shogi/rules/game_state.h"
+#include "shogi/ui/turn.h"
 
 namespace shogi::ui {
 
@@ -24,6 +25,6 @@ enum class Command {
   kCopySfen,
   kCopyKif,
 };
-bool CommandEnabled(Command c, int turn, int runningFromCd);
+bool CommandEnabled(Command c, Turn turn, bool runningFromCd);
 
 }  // namespace shogi::ui

@@ -1,6 +1,7 @@
 // Everything the game program plays with: the one GameState, the opening book, the thinking
 // thread, the play-flow values, the settings and the clocks. One object, owned by the
-// application (CShogiApp) and read by the view; nothing of it is global.
+// application (CShogiApp), run by the game controller and read by the board view; nothing of it
+// is global.
 #pragma once
 
 #include <cstdint>
@@ -10,17 +11,12 @@
 
 #include "shogi/engine/book.h"
 #include "shogi/rules/game_state.h"
+#include "shogi/ui/turn.h"
 
 namespace shogi::ui {
 
-// Values of `turn`.
-enum Turn : int {
-  kNoGame = 0,
-  kPlayerToMove = 1,
-  kComputerThinking = 2,
-  kPieceHeld = 3,
-  kReplay = 4,
-};
+// How a loaded record is being stepped while a mouse button is held.
+enum class Repeat { kNone, kForward, kBack };
 
 struct PlayState {
   PlayState() : gs(std::make_unique<GameState>()), book(std::make_unique<OpeningBook>()) {}
@@ -35,25 +31,31 @@ struct PlayState {
   // The player's move has been made and the computer starts as soon as the read-out is over.
   bool computerStartPending = false;
 
-  int turn = kNoGame;
+  Turn turn = Turn::kNoGame;
 
-  // Settings (useRandom lives in gs->useRandom, where the evaluation reads it).
-  int showLastMove = 1;
-  int soundOn = 1;
-  int readAloud = 1;
-  int bgmTrack = 1;
+  // The computer's coming move is counted in the shown move number while it thinks: the
+  // thinking thread moves gs->moveNumber about during its look-ahead, so the window reads
+  // this copy instead.
+  bool thinkingStarted = false;
+  int thinkingMove = 0;
 
-  int runningFromCd = 0;  // 1: records can be neither saved nor loaded
+  // Settings (useRandom lives in gs->useRandom, where the evaluation reads it; the music in
+  // the view's music controller).
+  bool showLastMove = true;
+  bool soundOn = true;
+  bool readAloud = true;
+
+  bool runningFromCd = false;  // records can be neither saved nor loaded
   std::string programDir;
 
   // Replay of a loaded record.
   int replayLastMove = 0;
-  int replayRepeat = 0;  // 0 none, 1 forward, 2 back
+  Repeat replayRepeat = Repeat::kNone;
   int replayHoldTicks = 0;
 
   // Move entry.
-  int dragFirstMove = 0;
-  int modalShown = 0;
+  bool dragFirstMove = false;  // the held piece has not moved since it left the hand
+  bool modalShown = false;     // the promotion question covered the board
 
   // Clocks in milliseconds, and the time of the last tick (ms since the epoch).
   int64_t playerClockMs = 0;

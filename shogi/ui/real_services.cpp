@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QMetaObject>
+#include <cstdio>
 
 #include "shogi/records/record_file.h"
 #include "shogi/sound/read_out.h"
@@ -17,6 +18,8 @@ std::vector<uint8_t> ClipFromResources(std::string_view name) {
 }
 
 MixerGameAudio::MixerGameAudio() : mixer_(ClipFromResources) {
+  if (!mixer_.IsOpen())
+    std::fputs("shogi: no sound device could be opened; the game plays without sound\n", stderr);
   // The mixer's threads only ask for a Pump on the window thread.
   mixer_.SetWakeFunction([this] {
     QMetaObject::invokeMethod(
@@ -28,7 +31,7 @@ MixerGameAudio::~MixerGameAudio() {
   mixer_.SetWakeFunction(nullptr);
 }
 
-bool MixerGameAudio::PlaySoundResource(const std::string& name) {
+bool MixerGameAudio::PlaySoundResource(std::string_view name) {
   if (!mixer_.LoadClip(name)) return false;
   mixer_.PlayClip(name);
   return true;

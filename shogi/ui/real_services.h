@@ -16,10 +16,11 @@ std::vector<uint8_t> ClipFromResources(std::string_view name);
 
 class MixerGameAudio : public GameAudio {
  public:
+  // Without a sound device the game plays silently, and says so once on stderr.
   MixerGameAudio();
   ~MixerGameAudio() override;
 
-  bool PlaySoundResource(const std::string& name) override;
+  bool PlaySoundResource(std::string_view name) override;
   void ReadMoveAloud(const GameState& gs) override;
   bool ClipsIdle() const override { return mixer_.IsIdle(); }
   bool StartOpeningMusic(const std::string& file) override { return mixer_.OpenMusic(file); }

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 
 #include "shogi/records/record_file.h"
+#include "shogi/ui/game_controller.h"
 #include "shogi/ui/move_checks.h"
 #include "shogi/ui/shogi_view.h"
 
@@ -21,12 +22,12 @@ QString U(const std::string& s) {
 
 }  // namespace
 
-void CShogiView::ShowRefusal(const QString& text) {
-  QMessageBox box(QMessageBox::Warning, QString::fromUtf8("棋譜"), text, QMessageBox::Ok, this);
+void CGameController::ShowRefusal(const QString& text) {
+  QMessageBox box(QMessageBox::Warning, QString::fromUtf8("棋譜"), text, QMessageBox::Ok, &view_);
   ask_(box);
 }
 
-bool CShogiView::TakeRecord(const records::GameRecord& record, const QString& source) {
+bool CGameController::TakeRecord(const records::GameRecord& record, const QString& source) {
   records::ReadError error;
   const int count = records::PutIntoGame(record, gs(), &error);
   if (count < 0) {
@@ -39,7 +40,7 @@ bool CShogiView::TakeRecord(const records::GameRecord& record, const QString& so
   return true;
 }
 
-bool CShogiView::OpenRecordFile(const QString& path) {
+bool CGameController::OpenRecordFile(const QString& path) {
   if (!CommandEnabled(Command::kOpenFile, ps_.turn, ps_.runningFromCd)) return false;
   const QString name = QFileInfo(path).fileName();
   const auto refuse = [&](const std::string& why) {
@@ -61,9 +62,9 @@ bool CShogiView::OpenRecordFile(const QString& path) {
   return TakeRecord(*record, name);
 }
 
-void CShogiView::OnOpenRecordFile() {
+void CGameController::OnOpenRecordFile() {
   if (!CommandEnabled(Command::kOpenFile, ps_.turn, ps_.runningFromCd)) return;
-  QFileDialog dlg(this, QString::fromUtf8("棋譜ファイルを開く"), QString(),
+  QFileDialog dlg(&view_, QString::fromUtf8("棋譜ファイルを開く"), QString(),
                   QString::fromUtf8("棋譜ファイル (*.kif *.kifu *.csa)"));
   dlg.setFileMode(QFileDialog::ExistingFile);
   dlg.setAcceptMode(QFileDialog::AcceptOpen);
@@ -71,7 +72,7 @@ void CShogiView::OnOpenRecordFile() {
   OpenRecordFile(dlg.selectedFiles().front());
 }
 
-void CShogiView::OnPasteRecord() {
+void CGameController::OnPasteRecord() {
   if (!CommandEnabled(Command::kPaste, ps_.turn, ps_.runningFromCd)) return;
   const QByteArray text = QGuiApplication::clipboard()->text().toUtf8();
   records::ReadError error;
@@ -85,12 +86,12 @@ void CShogiView::OnPasteRecord() {
   TakeRecord(*record, source);
 }
 
-records::GameRecord CShogiView::RecordToWrite() const {
+records::GameRecord CGameController::RecordToWrite() const {
   const GameState& g = gs();
   records::GameRecord r;
-  if (ps_.turn == kReplay) {
+  if (ps_.turn == Turn::kReplay) {
     r = records::RecordOfGame(g, ps_.replayLastMove, loadedEnding_);
-  } else if (ps_.turn == kPlayerToMove) {
+  } else if (ps_.turn == Turn::kPlayerToMove) {
     r = records::RecordOfGame(g, g.moveNumber, records::Ending::kInterrupt);
   } else {
     // A finished game ended in mate, in a resignation or at the move limit.
@@ -102,12 +103,12 @@ records::GameRecord CShogiView::RecordToWrite() const {
   return r;
 }
 
-void CShogiView::OnExportRecord() {
+void CGameController::OnExportRecord() {
   if (!CommandEnabled(Command::kExport, ps_.turn, ps_.runningFromCd)) return;
   const QString kif = QString::fromUtf8("KIF (*.kif)");
   const QString kifu = QString::fromUtf8("KIFU (*.kifu)");
   const QString csa = QString::fromUtf8("CSA (*.csa)");
-  QFileDialog dlg(this, QString::fromUtf8("棋譜を書き出す"), QString(),
+  QFileDialog dlg(&view_, QString::fromUtf8("棋譜を書き出す"), QString(),
                   kif + ";;" + kifu + ";;" + csa);
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   dlg.setFileMode(QFileDialog::AnyFile);
@@ -136,7 +137,7 @@ void CShogiView::OnExportRecord() {
         QString::fromUtf8("棋譜を書き出せませんでした：%1").arg(QFileInfo(path).fileName()));
 }
 
-void CShogiView::OnCopySfen() {
+void CGameController::OnCopySfen() {
   if (!CommandEnabled(Command::kCopySfen, ps_.turn, ps_.runningFromCd)) return;
   const GameState& g = gs();
   const records::GameRecord r = records::RecordOfGame(g, g.moveNumber, records::Ending::kInterrupt);
@@ -144,7 +145,7 @@ void CShogiView::OnCopySfen() {
     QGuiApplication::clipboard()->setText(U(*sfen));
 }
 
-void CShogiView::OnCopyKif() {
+void CGameController::OnCopyKif() {
   if (!CommandEnabled(Command::kCopyKif, ps_.turn, ps_.runningFromCd)) return;
   if (const auto text = records::WriteGame(RecordToWrite(), records::Format::kKifu))
     QGuiApplication::clipboard()->setText(U(*text));

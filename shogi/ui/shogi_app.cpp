@@ -5,7 +5,9 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include "shogi/ui/game_controller.h"
 #include "shogi/ui/main_frame.h"
+#include "shogi/ui/real_services.h"
 #include "shogi/ui/shogi_doc.h"
 #include "shogi/ui/shogi_view.h"
 
@@ -27,12 +29,13 @@ std::unique_ptr<QTranslator> InstallQtTranslations() {
 }
 
 CShogiApp::CShogiApp(std::unique_ptr<GameAudio> audio, std::unique_ptr<RecordStore> store)
-    : audio_(audio ? std::move(audio) : std::make_unique<SilentAudio>()),
-      store_(store ? std::move(store) : std::make_unique<MemoryRecordStore>()),
+    : audio_(audio ? std::move(audio) : std::make_unique<MixerGameAudio>()),
+      store_(store ? std::move(store) : std::make_unique<FileRecordStore>()),
       doc_(std::make_unique<CShogiDoc>()) {}
 
 CShogiApp::~CShogiApp() {
-  delete frame_;  // the view joins a thinking thread and stops the music
+  game_.reset();  // waits for a move being thought about and stops the music
+  delete frame_;
 }
 
 void CShogiApp::Start(bool show) {
@@ -42,8 +45,9 @@ void CShogiApp::Start(bool show) {
   ps_.gs->moveReady.store(0);
   SetApplicationFonts();
   if (!translator_) translator_ = InstallQtTranslations();
-  view_ = new CShogiView(ps_, *audio_, *store_, doc_.get());
-  frame_ = new CMainFrame(view_, doc_.get());
+  view_ = new CShogiView(ps_);
+  game_ = std::make_unique<CGameController>(ps_, *audio_, *store_, doc_.get(), *view_);
+  frame_ = new CMainFrame(view_, game_.get(), doc_.get());
   if (show) {
     frame_->show();
     InitialUpdate();
@@ -51,7 +55,7 @@ void CShogiApp::Start(bool show) {
 }
 
 void CShogiApp::InitialUpdate() {
-  view_->OnInitialUpdate();
+  game_->OnInitialUpdate();
 }
 
 }  // namespace shogi::ui

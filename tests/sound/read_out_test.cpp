@@ -17,12 +17,6 @@ namespace {
 
 using Clips = std::vector<std::string>;
 
-class RecordingSink : public ClipSink {
- public:
-  void PlayClip(std::string_view name) override { clips.emplace_back(name); }
-  Clips clips;
-};
-
 std::unique_ptr<GameState> NewGame(int firstMover) {
   auto gs = testing_util::NewGame();
   gs->firstMover = firstMover;
@@ -105,30 +99,6 @@ TEST(ReadOutTest, SameSquareOnlyFromMoveThreeAndNeverForDrops) {
     gs->snapshot[c.m - 1].Set(4, 2, kComputerSide, kSilver);
     gs->snapshot[c.m].Set(4, 4, c.drop ? kPlayerSide : kComputerSide, c.drop ? kGold : kSilver);
     EXPECT_EQ(ReadMoveAloud(*gs), Expand(c.readOut)) << c.m;
-  }
-}
-
-TEST(ReadOutTest, SettingsSwitchEffectsAndReadOutApart) {
-  auto gs = NewGame(1);
-  testing_util::Play(*gs, {2, 6, 2, 5, 0, 0});
-  const Clips readOut = Expand("S 76 01");
-  Clips both = {"IDSOUND_KOMA"};
-  both.insert(both.end(), readOut.begin(), readOut.end());
-  struct Case {
-    int soundOn, readAloud;
-    Clips announce, effect, readAlone;
-  };
-  const Clips none, check = {"IDSOUND_OUTE"}, piece = {"IDSOUND_KOMA"};
-  for (const Case& c : {Case{1, 1, both, check, readOut}, Case{1, 0, piece, check, none},
-                        Case{0, 1, readOut, none, readOut}, Case{0, 0, none, none, none}}) {
-    const SoundSettings settings{c.soundOn, c.readAloud};
-    RecordingSink announce, effect, alone;
-    AnnounceMove(announce, settings, *gs);
-    PlayEffect(effect, settings, kClipCheck);
-    ReadMoveAloud(alone, settings, *gs);
-    EXPECT_EQ(announce.clips, c.announce) << c.soundOn << c.readAloud;
-    EXPECT_EQ(effect.clips, c.effect) << c.soundOn << c.readAloud;
-    EXPECT_EQ(alone.clips, c.readAlone) << c.soundOn << c.readAloud;
   }
 }
 

@@ -35,7 +35,7 @@ bool ClickAMove(TestApp& t) {
     t.Click(HandSlot(1, m.dropKind) + QPoint(12, 12));
   else
     t.Click(TestApp::CellCentre(m.fromFile, m.fromRank));
-  if (t.ps().turn != 3) return false;
+  if (t.ps().turn != Turn::kPieceHeld) return false;
   t.Click(TestApp::CellCentre(m.toFile, m.toRank));
   return true;
 }
@@ -51,7 +51,7 @@ void FakeComputerMove(TestApp& t, const MoveRec& m, int result) {
     ApplyMove(gs.snapshot[gs.moveNumber], m, kComputerSide);
   }
   gs.gameResult = result;
-  t.ps().turn = 2;
+  t.ps().turn = Turn::kComputerThinking;
   gs.moveReady.store(1, std::memory_order_release);
 }
 
@@ -70,8 +70,8 @@ class GameTest : public QObject {
   void computerResigns_data();
   void computerResigns();
   void checkIsAnnounced();
-  void gameEndsAtTheMoveLimit();
-  void computerReachesTheMoveLimit();
+  void moveLimit_data();
+  void moveLimit();
   void newGameWithTheComputerFirst();
   void cancelledNewGameChangesNothing();
   void settingsAndMusic();
@@ -83,23 +83,23 @@ void GameTest::wholeGameAtEasyWithTheMouse() {
   t.script.level = "Easy";
   t.script.saveRecord = true;
   t.audio->calls.clear();
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   QCOMPARE(t.gs().level, 1);
-  QCOMPARE(t.ps().bgmTrack, 2);
+  QCOMPARE(t.game->Music().Track(), 2);
   QCoreApplication::processEvents();  // the music notification of the stop
   std::vector<std::string> expected = {"stop", "clip IDSOUND_ONEGAI", "stop",
                                        "track " + t.ps().programDir + "BGM02.mid"};
   int guard = 0;
-  while (t.ps().turn != 0 && guard++ < 400) {
-    QCOMPARE(t.ps().turn, 1);
+  while (t.ps().turn != Turn::kNoGame && guard++ < 400) {
+    QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
     const int m = t.gs().moveNumber + 1;
     QVERIFY(ClickAMove(t));
     expected.push_back("clip IDSOUND_KOMA");
     expected.push_back("read " + std::to_string(m));
-    if (t.ps().turn == 0) {  // the move limit
+    if (t.ps().turn == Turn::kNoGame) {  // the move limit
       break;
     }
-    QCOMPARE(t.ps().turn, 2);
+    QCOMPARE(t.ps().turn, Turn::kComputerThinking);
     QVERIFY(t.FinishComputer());
     const int result = t.gs().gameResult.load();
     if (result == 1) {
@@ -111,11 +111,11 @@ void GameTest::wholeGameAtEasyWithTheMouse() {
       expected.push_back("clip IDSOUND_THANKS");
       break;
     }
-    if (t.ps().turn == 0) break;  // the move limit after the computer's move
+    if (t.ps().turn == Turn::kNoGame) break;  // the move limit after the computer's move
     expected.push_back("read " + std::to_string(t.gs().moveNumber));
     if (KingInCheck(t.gs().Current(), kPlayerSide)) expected.push_back("clip IDSOUND_OUTE");
   }
-  QCOMPARE(t.ps().turn, 0);
+  QCOMPARE(t.ps().turn, Turn::kNoGame);
   auto join = [](const std::vector<std::string>& v) {
     QStringList l;
     for (const std::string& s : v) l << QString::fromStdString(s);
@@ -141,23 +141,23 @@ void GameTest::undoTakesBackTwoMoves_data() {
 void GameTest::undoTakesBackTwoMoves() {
   QFETCH(int, pairs);
   TestApp t;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   for (int i = 0; i < pairs; ++i) {
     QVERIFY(ClickAMove(t));
     QVERIFY(t.FinishComputer());
   }
   const Position before = t.gs().snapshot[2 * pairs - 2];
   t.audio->calls.clear();
-  t.view->OnUndo();
+  t.game->OnUndo();
   QCOMPARE(t.Clips().front(), std::string("clip IDSOUND_MATTA"));
   QCOMPARE(t.gs().moveNumber, 2 * pairs - 2);
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t.gs().gameResult.load(), 0);
   for (int f = 0; f < 9; ++f)
     for (int r = 0; r < 9; ++r) QCOMPARE(t.view->ShownOwner(f, r), before.Owner(f, r));
   // Undo with no two moves keeps the position but still sounds.
   if (pairs == 1) {
-    t.view->OnUndo();
+    t.game->OnUndo();
     QCOMPARE(t.gs().moveNumber, 0);
     QCOMPARE(t.Clips().back(), std::string("clip IDSOUND_MATTA"));
   }
@@ -167,37 +167,37 @@ void GameTest::resignSavesTheRecord() {
   TestApp t;
   t.script.saveRecord = true;
   t.script.slot = QString::fromUtf8("セーブデータ③");
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   QVERIFY(ClickAMove(t));
   QVERIFY(t.FinishComputer());
   t.audio->calls.clear();
-  t.view->OnResign();
+  t.game->OnResign();
   QCOMPARE(t.Clips(), (std::vector<std::string>{"clip IDSOUND_THANKS"}));
   QCOMPARE(t.script.messages.back(), QString::fromUtf8("コンピュータが勝ちました"));
-  QCOMPARE(t.ps().turn, 0);
+  QCOMPARE(t.ps().turn, Turn::kNoGame);
   QVERIFY(t.store->records[3].used);
   QCOMPARE(int(t.store->records[3].moves.size()), 2);
   QVERIFY(!t.store->records[1].used);
   // Cancelling the dialog writes nothing.
   TestApp u;
-  u.view->OnNewGame();
-  u.view->OnResign();
+  u.game->OnNewGame();
+  u.game->OnResign();
   QCOMPARE(u.store->saves, 0);
-  QCOMPARE(u.ps().turn, 0);
+  QCOMPARE(u.ps().turn, Turn::kNoGame);
 }
 
 void GameTest::replayAndContinue() {
   TestApp t;
   t.script.saveRecord = true;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   for (int i = 0; i < 4; ++i) {
     QVERIFY(ClickAMove(t));
     QVERIFY(t.FinishComputer());
   }
   std::vector<Position> positions(t.gs().snapshot.begin(), t.gs().snapshot.begin() + 9);
-  t.view->OnResign();
-  t.view->OnLoadRecord();
-  QCOMPARE(t.ps().turn, 4);
+  t.game->OnResign();
+  t.game->OnLoadRecord();
+  QCOMPARE(t.ps().turn, Turn::kReplay);
   QCOMPARE(t.ps().replayLastMove, 8);
   QCOMPARE(t.gs().moveNumber, 0);
   QVERIFY(t.frame->CommandAction(Command::kContinue)->isEnabled());
@@ -210,7 +210,7 @@ void GameTest::replayAndContinue() {
   }
   t.Click(anywhere, Qt::RightButton);  // at the last move nothing changes, no repeat armed
   QCOMPARE(t.gs().moveNumber, 8);
-  QCOMPARE(t.ps().replayRepeat, 0);
+  QCOMPARE(t.ps().replayRepeat, Repeat::kNone);
   t.Click(anywhere);
   QCOMPARE(t.gs().moveNumber, 7);
   // A quick second press arrives as a double-click, which steps as the press does.
@@ -226,24 +226,15 @@ void GameTest::replayAndContinue() {
     for (int r = 0; r < 9; ++r) kinds[f][r] = positions[5].KindAt(f, r);
   QCOMPARE(t.view->LastMoveTextShown(), LastMoveText(t.gs(), 5, kinds));
   // Continue at move 5 (firstMover 1, odd): the computer is to move.
-  t.view->OnContinue();
-  QCOMPARE(t.ps().turn, 2);
+  t.game->OnContinue();
+  QCOMPARE(t.ps().turn, Turn::kComputerThinking);
   QVERIFY(t.FinishComputer());  // the thinking thread may move moveNumber about until then
   QCOMPARE(t.gs().moveNumber, 6);
-  QCOMPARE(t.ps().turn, 1);
-  // Continue at an even move gives the player the move.
-  TestApp u;
-  u.script.saveRecord = true;
-  u.view->OnNewGame();
-  QVERIFY(ClickAMove(u));
-  QVERIFY(u.FinishComputer());
-  u.view->OnResign();
-  u.view->OnLoadRecord();
-  u.Click(anywhere, Qt::RightButton);
-  u.Click(anywhere, Qt::RightButton);
-  u.view->OnContinue();
-  QCOMPARE(u.ps().turn, 1);
-  QCOMPARE(u.gs().moveNumber, 2);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
+  // After an even number of moves the player moves (the player moved first), and the other
+  // way round when the computer moved first.
+  QVERIFY(PlayerToMoveAfter(1, 4) && !PlayerToMoveAfter(1, 5));
+  QVERIFY(!PlayerToMoveAfter(2, 4) && PlayerToMoveAfter(2, 5));
 }
 
 void GameTest::autoRepeat_data() {
@@ -263,7 +254,7 @@ void GameTest::autoRepeat() {
     rec.moves.push_back(i % 2 == 0 ? MoveRec{4, 0, 4, 1, 0, 0} : MoveRec{4, 1, 4, 0, 0, 0});
   }
   t.store->records[1] = rec;
-  t.view->OnLoadRecord();
+  t.game->OnLoadRecord();
   QCOMPARE(t.ps().replayLastMove, 40);
   const QPoint at(300, 200);
   if (!forward)
@@ -280,7 +271,7 @@ void GameTest::autoRepeat() {
   for (int i = 0; i < 5; ++i) t.Tick();
   QCOMPARE(t.gs().moveNumber, start + 7 * dir);  // then one step every tick
   QTest::mouseRelease(t.view, button, {}, at);
-  QCOMPARE(t.ps().replayRepeat, 0);
+  QCOMPARE(t.ps().replayRepeat, Repeat::kNone);
   for (int i = 0; i < 30; ++i) t.Tick();
   QCOMPARE(t.gs().moveNumber, start + 7 * dir);
   // Held to the end, the steps stop at the record's ends.
@@ -303,7 +294,7 @@ void GameTest::computerResigns() {
   QFETCH(int, moves);
   QFETCH(QString, message);
   TestApp t;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   t.gs().moveNumber = moves - 1;
   for (int m = 1; m < moves; ++m) t.gs().snapshot[m] = t.gs().snapshot[0];
   t.audio->calls.clear();
@@ -312,12 +303,12 @@ void GameTest::computerResigns() {
   QCOMPARE(t.gs().moveNumber, moves - 1);
   QCOMPARE(t.script.messages.back(), message);
   QCOMPARE(t.Clips(), (std::vector<std::string>{"clip IDSOUND_MAKE"}));
-  QCOMPARE(t.ps().turn, 0);
+  QCOMPARE(t.ps().turn, Turn::kNoGame);
 }
 
 void GameTest::checkIsAnnounced() {
   TestApp t;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   // The computer's gold lands in front of the player's king.
   Position p;
   p.Set(4, 8, 1, kKing);
@@ -327,7 +318,7 @@ void GameTest::checkIsAnnounced() {
   t.audio->calls.clear();
   FakeComputerMove(t, {4, 6, 4, 7, 0, 0}, 0);
   t.Tick();
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t.Clips(),
            (std::vector<std::string>{"clip IDSOUND_KOMA", "read 1", "clip IDSOUND_OUTE"}));
   // No check, no announcement.
@@ -338,33 +329,33 @@ void GameTest::checkIsAnnounced() {
   QCOMPARE(t.Clips(), (std::vector<std::string>{"clip IDSOUND_KOMA", "read 2"}));
 }
 
-void GameTest::gameEndsAtTheMoveLimit() {
-  TestApp t;
-  t.view->OnNewGame();
-  GameState& gs = t.gs();
-  gs.moveNumber = kMaxMoves - 1;  // 298 moves made, the player makes the 299th
-  gs.snapshot[gs.moveNumber] = StartPosition();
-  t.view->RefreshViewPosition();
-  t.Click(TestApp::CellCentre(2, 6));
-  t.Click(TestApp::CellCentre(2, 5));
-  QCOMPARE(gs.moveNumber, kMaxMoves);
-  QCOMPARE(t.ps().turn, 0);
-  QCOMPARE(t.script.messages.back(), QString::fromUtf8("手数が上限に達しました"));
-  QVERIFY(!t.ps().worker.joinable());
-  QVERIFY(!t.ps().computerStartPending);
+void GameTest::moveLimit_data() {
+  QTest::addColumn<bool>("byThePlayer");
+  QTest::newRow("the player's move") << true;
+  QTest::newRow("the computer's move") << false;
 }
 
-void GameTest::computerReachesTheMoveLimit() {
+// 298 moves made; the next move is the 299th and last.
+void GameTest::moveLimit() {
+  QFETCH(bool, byThePlayer);
   TestApp t;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   GameState& gs = t.gs();
   gs.moveNumber = kMaxMoves - 1;
   gs.snapshot[gs.moveNumber] = StartPosition();
-  FakeComputerMove(t, {2, 2, 2, 3, 0, 0}, 0);
-  t.Tick();
+  t.view->RefreshViewPosition();
+  if (byThePlayer) {
+    t.Click(TestApp::CellCentre(2, 6));
+    t.Click(TestApp::CellCentre(2, 5));
+  } else {
+    FakeComputerMove(t, {2, 2, 2, 3, 0, 0}, 0);
+    t.Tick();
+  }
   QCOMPARE(gs.moveNumber, kMaxMoves);
-  QCOMPARE(t.ps().turn, 0);
-  QCOMPARE(t.script.messages.back(), QString::fromUtf8("手数が上限に達しました"));
+  QCOMPARE(t.ps().turn, Turn::kNoGame);
+  QCOMPARE(t.script.messages.back(), MoveLimitMessage());
+  QVERIFY(!t.ps().worker.joinable());
+  QVERIFY(!t.ps().computerStartPending);
 }
 
 void GameTest::newGameWithTheComputerFirst() {
@@ -372,47 +363,48 @@ void GameTest::newGameWithTheComputerFirst() {
   t.script.firstPlayer = 1;
   t.script.level = "Normal";
   t.audio->calls.clear();
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   QCOMPARE(t.gs().firstMover, 2);
   QCOMPARE(t.gs().level, 2);
-  QCOMPARE(t.ps().bgmTrack, 3);
-  QCOMPARE(t.ps().turn, 2);
+  QCOMPARE(t.game->Music().Track(), 3);
+  QCOMPARE(t.ps().turn, Turn::kComputerThinking);
   QVERIFY(std::find(t.audio->calls.begin(), t.audio->calls.end(), "clip IDSOUND_ONEGAI") !=
           t.audio->calls.end());
   QCOMPARE(t.view->FramedMove(), 0);  // no frame on a move that does not exist yet
   QVERIFY(t.FinishComputer());
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t.gs().moveNumber, 1);
   QCOMPARE(t.view->LastMoveTextShown().left(1), QString::fromUtf8("▼"));
 }
 
 void GameTest::cancelledNewGameChangesNothing() {
   TestApp t;
-  t.view->OnNewGame();
+  t.game->OnNewGame();
   QVERIFY(ClickAMove(t));
   QVERIFY(t.FinishComputer());
-  t.view->OnResign();
+  t.game->OnResign();
   t.script.newGameOk = false;
-  t.view->OnNewGame();
-  QCOMPARE(t.ps().turn, 0);
+  t.game->OnNewGame();
+  QCOMPARE(t.ps().turn, Turn::kNoGame);
   QCOMPARE(t.gs().moveNumber, 2);
 }
 
 void GameTest::settingsAndMusic() {
   TestApp t;
+  QCOMPARE(t.audio->calls, (std::vector<std::string>{"opening BGM00.mid"}));
   t.audio->calls.clear();
   // Music off: the device is closed and stays silent.
   t.script.settings[1] = 0;
-  t.view->OnSettings();
-  QCOMPARE(t.ps().bgmTrack, 0);
+  t.game->OnSettings();
+  QCOMPARE(t.game->Music().Track(), 0);
   QCoreApplication::processEvents();
   QCOMPARE(t.audio->calls, (std::vector<std::string>{"stop", "stop"}));
   QVERIFY(!t.audio->MusicPlaying());
   // On again: the track of the current level (level 1 -> track 2), not track 1.
   t.audio->calls.clear();
   t.script.settings[1] = 1;
-  t.view->OnSettings();
-  QCOMPARE(t.ps().bgmTrack, 2);
+  t.game->OnSettings();
+  QCOMPARE(t.game->Music().Track(), 2);
   QCOMPARE(t.audio->calls, (std::vector<std::string>{"track " + t.ps().programDir + "BGM02.mid"}));
   // The piece ends: the notification plays the same track again.
   t.audio->calls.clear();
@@ -423,15 +415,15 @@ void GameTest::settingsAndMusic() {
   // Cancel changes nothing.
   t.script.settingsOk = false;
   t.script.settings[0] = 0;
-  t.view->OnSettings();
-  QCOMPARE(t.ps().soundOn, 1);
-  QCOMPARE(t.ps().bgmTrack, 2);
+  t.game->OnSettings();
+  QVERIFY(t.ps().soundOn);
+  QCOMPARE(t.game->Music().Track(), 2);
   // Sound off and read-out off: a move is silent.
   t.script.settingsOk = true;
   t.script.settings[0] = 0;
   t.script.settings[4] = 0;
-  t.view->OnSettings();
-  t.view->OnNewGame();
+  t.game->OnSettings();
+  t.game->OnNewGame();
   t.audio->calls.clear();
   QVERIFY(ClickAMove(t));
   QVERIFY(t.FinishComputer());
@@ -443,8 +435,8 @@ void GameTest::closingWhileTheComputerThinks() {
   auto t = std::make_unique<TestApp>();
   t->script.firstPlayer = 1;
   t->script.level = "Normal";
-  t->view->OnNewGame();
-  QCOMPARE(t->ps().turn, 2);
+  t->game->OnNewGame();
+  QCOMPARE(t->ps().turn, Turn::kComputerThinking);
   t->frame->close();
   t.reset();  // joins the thinking thread; nothing is left running
 }

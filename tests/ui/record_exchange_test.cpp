@@ -1,6 +1,5 @@
 // Records from and to other programs in the window: opening a KIF file (by the command, by a
-// drop) into replay, a refused file, pasting, exporting and copying, and when the commands
-// are enabled.
+// drop) into replay, a refused file, pasting, exporting and copying.
 #include <QAction>
 #include <QClipboard>
 #include <QFile>
@@ -23,7 +22,7 @@ namespace {
 // A test application whose file dialogs pick `pick` and whose message boxes are collected.
 struct ExchangeApp : TestApp {
   ExchangeApp() {
-    view->SetAsk([this](QDialog& d) {
+    game->SetAsk([this](QDialog& d) {
       if (auto* f = qobject_cast<QFileDialog*>(&d)) {
         f->selectFile(pick);
         if (!filter.isEmpty()) f->selectNameFilter(filter);
@@ -57,8 +56,6 @@ const char* const kGame =
 class RecordExchangeTest : public QObject {
   Q_OBJECT
  private slots:
-  void enablementByTurn_data();
-  void enablementByTurn();
   void openedFileIsReplayedAndContinued();
   void refusedFileLeavesTheGame();
   void droppedFileOpens();
@@ -67,31 +64,6 @@ class RecordExchangeTest : public QObject {
   void playedGameIsWrittenWithItsTimes();
 };
 
-void RecordExchangeTest::enablementByTurn_data() {
-  QTest::addColumn<int>("turn");
-  QTest::addColumn<QString>("expected");  // open, paste, export, copy SFEN, copy KIF
-  QTest::newRow("no game") << 0 << "11111";
-  QTest::newRow("player to move") << 1 << "00111";
-  QTest::newRow("computer thinks") << 2 << "00000";
-  QTest::newRow("piece held") << 3 << "00000";
-  QTest::newRow("replay") << 4 << "11111";
-}
-
-void RecordExchangeTest::enablementByTurn() {
-  QFETCH(int, turn);
-  QFETCH(QString, expected);
-  TestApp t;
-  t.ps().turn = turn;
-  t.frame->UpdateCommands();
-  QString got;
-  for (Command c : {Command::kOpenFile, Command::kPaste, Command::kExport, Command::kCopySfen,
-                    Command::kCopyKif})
-    got += t.frame->CommandAction(c)->isEnabled() ? '1' : '0';
-  QCOMPARE(got, expected);
-  QCOMPARE(t.frame->CommandAction(Command::kOpenFile)->shortcut(),
-           QKeySequence(QKeySequence::Open));
-}
-
 void RecordExchangeTest::openedFileIsReplayedAndContinued() {
   ExchangeApp t;
   const QByteArray cp932 = QByteArray::fromStdString(*records::WriteGame(
@@ -99,7 +71,7 @@ void RecordExchangeTest::openedFileIsReplayedAndContinued() {
   t.pick = t.Write("game.kif", cp932);
   t.frame->CommandAction(Command::kOpenFile)->trigger();
   QVERIFY(t.boxes.isEmpty());
-  QCOMPARE(t.ps().turn, 4);
+  QCOMPARE(t.ps().turn, Turn::kReplay);
   QCOMPARE(t.ps().replayLastMove, 4);
   QCOMPARE(t.gs().moveNumber, 0);
   QCOMPARE(t.gs().firstMover, 1);
@@ -112,13 +84,13 @@ void RecordExchangeTest::openedFileIsReplayedAndContinued() {
   // ２二 (fileIndex 7, rankIndex 1) holds the computer's silver that took the horse.
   QCOMPARE(t.view->ShownKind(7, 1), int(kSilver));
   QCOMPARE(t.view->ShownOwner(7, 1), kComputerSide);
-  t.view->OnContinue();
-  QCOMPARE(t.ps().turn, 1);
+  t.game->OnContinue();
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
 }
 
 void RecordExchangeTest::refusedFileLeavesTheGame() {
   ExchangeApp t;
-  QVERIFY(t.view->OpenRecordFile(t.Write("a.kifu", kGame)));
+  QVERIFY(t.game->OpenRecordFile(t.Write("a.kifu", kGame)));
   t.Click(QPoint(300, 200), Qt::RightButton);
   const auto before = std::make_unique<GameState>();
   std::copy(t.gs().moveRec.begin(), t.gs().moveRec.end(), before->moveRec.begin());
@@ -132,16 +104,16 @@ void RecordExchangeTest::refusedFileLeavesTheGame() {
   };
   for (const auto& r : kRefused) {
     t.boxes.clear();
-    QVERIFY(!t.view->OpenRecordFile(t.Write(r.name, r.bytes)));
+    QVERIFY(!t.game->OpenRecordFile(t.Write(r.name, r.bytes)));
     QCOMPARE(t.boxes.size(), 1);
     QVERIFY2(t.boxes[0].contains(r.name), qPrintable(t.boxes[0]));
-    QCOMPARE(t.ps().turn, 4);
+    QCOMPARE(t.ps().turn, Turn::kReplay);
     QCOMPARE(t.ps().replayLastMove, 4);
     QCOMPARE(t.gs().moveNumber, 1);
     QVERIFY(t.gs().moveRec == before->moveRec);
   }
   t.boxes.clear();
-  t.view->OpenRecordFile(t.Write("bad.kifu", "手合割：平手\n   1 ７六歩(77)\n   2 ５五歩(53)\n"));
+  t.game->OpenRecordFile(t.Write("bad.kifu", "手合割：平手\n   1 ７六歩(77)\n   2 ５五歩(53)\n"));
   QVERIFY2(t.boxes.value(0).contains(QString::fromUtf8("3行目")), qPrintable(t.boxes.value(0)));
 }
 
@@ -159,13 +131,13 @@ void RecordExchangeTest::droppedFileOpens() {
     return true;
   };
   QVERIFY(dragAndDrop());
-  QCOMPARE(t.ps().turn, 4);
+  QCOMPARE(t.ps().turn, Turn::kReplay);
   QCOMPARE(t.ps().replayLastMove, 2);
   // During a game a drop is not taken.
-  t.ps().turn = 1;
+  t.ps().turn = Turn::kPlayerToMove;
   t.Write("dropped.csa", "PI\n+\n+2726FU\n%TORYO\n");
   QVERIFY(!dragAndDrop());
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t.ps().replayLastMove, 2);
 }
 
@@ -194,7 +166,7 @@ void RecordExchangeTest::pasteTakesGamesAndRefusesOtherPositions() {
 
 void RecordExchangeTest::exportAndCopyWriteTheGame() {
   ExchangeApp t;
-  QVERIFY(t.view->OpenRecordFile(t.Write("in.kifu", kGame)));
+  QVERIFY(t.game->OpenRecordFile(t.Write("in.kifu", kGame)));
   t.Click(QPoint(300, 200), Qt::RightButton);
   t.Click(QPoint(300, 200), Qt::RightButton);
   const auto original = records::ReadGame(kGame, records::Format::kKifu, nullptr);
@@ -224,13 +196,13 @@ void RecordExchangeTest::exportAndCopyWriteTheGame() {
 
 void RecordExchangeTest::playedGameIsWrittenWithItsTimes() {
   ExchangeApp t;
-  t.view->OnNewGame();
-  QCOMPARE(t.ps().turn, 1);
+  t.game->OnNewGame();
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   for (int i = 0; i < 32; ++i) t.Tick();  // 3.2 s on the player's clock
   t.Click(TestApp::CellCentre(2, 6));     // ７七 to ７六
   t.Click(TestApp::CellCentre(2, 5));
   QVERIFY(t.FinishComputer());
-  QCOMPARE(t.ps().turn, 1);
+  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   t.frame->CommandAction(Command::kCopyKif)->trigger();
   const QString kif = QGuiApplication::clipboard()->text();
   QVERIFY2(kif.contains(QString::fromUtf8("   1 ７六歩(77)   ( 0:03/00:00:03)\n")),

@@ -1,8 +1,11 @@
 // The game program's real sound and record files: every voice clip is in the program's
 // resources and plays on the mixer; record slots are written and read as files.
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QFile>
+#include <QTemporaryFile>
 #include <QTest>
+#include <cstdio>
 
 #include "shogi/rules/notation.h"
 #include "shogi/sound/read_out.h"
@@ -18,6 +21,7 @@ class ServicesTest : public QObject {
   void clipsPlayOnTheMixerWithoutBlocking();
   void recordSlotsRoundTripAsFiles();
   void badSlotsAndBadFilesChangeNothing();
+  void withoutADeviceTheGameIsSilentAndSaysSo();
 };
 
 void ServicesTest::everyClipIsAResource() {
@@ -86,6 +90,30 @@ void ServicesTest::badSlotsAndBadFilesChangeNothing() {
   QCOMPARE(store.Load(*gs, 5), -1);
   QCOMPARE(gs->moveNumber, 1);  // the game stays as it was
   QVERIFY(gs->moveRec[1] == *ParseUsiMove("2g2f", 1));
+}
+
+void ServicesTest::withoutADeviceTheGameIsSilentAndSaysSo() {
+  // stderr goes to a file while the sound layer starts with a driver that does not exist.
+  QTemporaryFile log;
+  QVERIFY(log.open());
+  std::fflush(stderr);
+  const int saved = dup(STDERR_FILENO);
+  dup2(log.handle(), STDERR_FILENO);
+  qputenv("SDL_AUDIODRIVER", "no-such-driver");
+  {
+    MixerGameAudio audio;
+    QVERIFY(!audio.DeviceOpen());
+    QVERIFY(!audio.PlaySoundResource("IDSOUND_KOMA"));
+    QVERIFY(audio.ClipsIdle());  // the computer never waits for a read-out that cannot play
+    QVERIFY(!audio.StartTrack("BGM01.mid"));
+  }
+  qputenv("SDL_AUDIODRIVER", "dummy");
+  std::fflush(stderr);
+  dup2(saved, STDERR_FILENO);
+  ::close(saved);
+  QFile in(log.fileName());
+  QVERIFY(in.open(QIODevice::ReadOnly));
+  QCOMPARE(in.readAll().count("without sound"), 1);
 }
 
 QTEST_MAIN(ServicesTest)

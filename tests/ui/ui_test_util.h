@@ -16,10 +16,12 @@
 
 #include "shogi/rules/attacks.h"
 #include "shogi/ui/dialogs.h"
+#include "shogi/ui/game_controller.h"
 #include "shogi/ui/layout.h"
 #include "shogi/ui/main_frame.h"
 #include "shogi/ui/shogi_app.h"
 #include "shogi/ui/shogi_view.h"
+#include "test_doubles.h"
 
 namespace shogi::ui::test {
 
@@ -50,10 +52,11 @@ struct TestApp {
     app = std::make_unique<CShogiApp>(std::move(a), std::move(s));
     app->Start(show);
     view = app->View();
+    game = app->Game();
     frame = app->Frame();
-    view->Timer().stop();  // the tests drive the timer
-    view->SetClock([this] { return nowMs; });
-    view->SetAsk([this](QDialog& d) { return Answer(d); });
+    game->Timer().stop();  // the tests drive the timer
+    game->SetClock([this] { return nowMs; });
+    game->SetAsk([this](QDialog& d) { return Answer(d); });
   }
 
   int Answer(QDialog& d) {
@@ -135,18 +138,19 @@ struct TestApp {
   }
   void Tick() {
     nowMs += 100;
-    view->OnTimer();
+    game->OnTimer();
   }
 
   // A position for move-entry tests: only the given pieces, the player to move.
   void SetPosition(const Position& p) {
     gs().snapshot[gs().moveNumber] = p;
     view->RefreshViewPosition();
-    view->RedrawBoard(1);
+    view->RedrawBoard(Redraw::kWhole);
   }
 
   std::unique_ptr<CShogiApp> app;
   CShogiView* view = nullptr;
+  CGameController* game = nullptr;
   CMainFrame* frame = nullptr;
   RecordingAudio* audio = nullptr;
   MemoryRecordStore* store = nullptr;
