@@ -269,7 +269,7 @@ class MainSearch {
       if (n.entry.value == kWinScore || n.entry.value == kLossScore) break;
       rootIndex_ = k;
       const int v = gs_.level == 0 ? Evaluate(gs_, n.position, gs_.playerSide)
-                                   : ComputerNode(first + k, 1, threshold);
+                                   : Node(first + k, 1, threshold);
       if (gs_.thinkCut) {  // this node's value is unfinished
         searched = k;
         break;
@@ -354,104 +354,73 @@ class MainSearch {
     return width;
   }
 
-  // Value of the computer's move at node `index`, made at `ply` (odd), whose previous
-  // sibling holds `threshold`.
-  int ComputerNode(int index, int ply, int threshold) {
+  // Value of the move at node `index`, made at `ply` (odd plies are the computer's moves,
+  // even ones the player's), whose previous sibling holds `threshold`. The side to reply
+  // picks the best reply for itself: the player the lowest value, the computer the highest.
+  int Node(int index, int ply, int threshold) {
     if (ThinkCut(gs_)) return 0;
     const Position& pos = gs_.node[index].position;
     if (ply >= LeafPly()) return Evaluate(gs_, pos, gs_.playerSide);
-    const int width = Expand(pos, gs_.playerSide, ply);
+    const bool playerReplies = ply % 2 == 1;
+    const int replier = playerReplies ? gs_.playerSide : gs_.computerSide;
+    const int width = Expand(pos, replier, ply);
     if (width < 0) return Evaluate(gs_, pos, gs_.playerSide);
-    if (ply + 1 == 2 || ply + 1 == 4) PutRefutationFirst(width);
-    const int first = PushBlock(gs_, pos, gs_.playerSide, width);
+    if (playerReplies && (ply + 1 == 2 || ply + 1 == 4)) PutRefutationFirst(width);
+    if (!playerReplies && ply + 1 == 3) PutPreparedAnswerFirst();
+    const auto better = [playerReplies](int a, int b) { return playerReplies ? a < b : a > b; };
+    const int bestValue = playerReplies ? kLossScore : kWinScore;  // for the replier
+    const int worstValue = playerReplies ? kWinScore : kLossScore;
+
+    const NodeBlock block(gs_, pos, replier, width);
     int cutBy = -1;
-    int previous = kWinScore;
+    bool kingTaken = false;
+    int previous = worstValue;
     for (int i = 0; i < width; ++i) {
-      SearchNode& n = gs_.node[first + i];
-      if (n.entry.value == kWinScore) {  // the player takes the computer's king
-        n.entry.value = kLossScore;
+      SearchNode& n = block[i];
+      if (n.entry.value == kWinScore) {  // the reply takes the other side's king
+        n.entry.value = bestValue;
+        kingTaken = true;
         break;
       }
-      if (n.entry.value == kLossScore) {  // an illegal reply: it and the rest count as 32767
-        for (int j = i; j < width; ++j) gs_.node[first + j].entry.value = kWinScore;
+      if (n.entry.value == kLossScore) {
+        // An illegal reply: it and the rest count as the replier's worst. (The computer's
+        // are sorted last and hold that value already.)
+        if (playerReplies)
+          for (int j = i; j < width; ++j) block[j].entry.value = worstValue;
         break;
       }
-      const int v = PlayerNode(first + i, ply + 1, previous);
+      const int v = Node(block.First() + i, ply + 1, previous);
       if (gs_.thinkCut) break;
       n.entry.value = v;
       previous = v;
-      if (v < threshold) {
+      if (better(v, threshold)) {
         cutBy = i;
         break;
       }
     }
-    int value;
-    int holder = first;
+    int value = block[0].entry.value;
+    int holder = 0;  // the first reply holding the value
     if (cutBy >= 0) {
-      value = kLossScore;
-      holder = first + cutBy;
+      value = bestValue;
+      holder = cutBy;
     } else {
-      value = gs_.node[first].entry.value;
       for (int i = 1; i < width; ++i)
-        if (gs_.node[first + i].entry.value < value) {
-          value = gs_.node[first + i].entry.value;
-          holder = first + i;
+        if (better(block[i].entry.value, value)) {
+          value = block[i].entry.value;
+          holder = i;
         }
     }
     if (ply == 1) {
-      gs_.refutation[rootIndex_] = gs_.node[holder].entry;
+      gs_.refutation[rootIndex_] = block[holder].entry;
       hasRefutation_[rootIndex_] = true;
     }
-    gs_.nodeTop -= width;
-    return value;
-  }
-
-  // Value of the player's reply at node `index`, made at `ply` (even), whose previous sibling
-  // holds `threshold`.
-  int PlayerNode(int index, int ply, int threshold) {
-    if (ThinkCut(gs_)) return 0;
-    const Position& pos = gs_.node[index].position;
-    if (ply >= LeafPly()) return Evaluate(gs_, pos, gs_.playerSide);
-    const int width = Expand(pos, gs_.computerSide, ply);
-    if (width < 0) return Evaluate(gs_, pos, gs_.playerSide);
-    if (ply + 1 == 3) PutPreparedAnswerFirst();
-    const int first = PushBlock(gs_, pos, gs_.computerSide, width);
-    bool cut = false;
-    bool kingTaken = false;
-    int previous = kLossScore;
-    for (int i = 0; i < width; ++i) {
-      SearchNode& n = gs_.node[first + i];
-      if (n.entry.value == kWinScore) {
-        kingTaken = true;
-        break;
-      }
-      if (n.entry.value == kLossScore) break;  // it and the rest keep -32768
-      const int v = ComputerNode(first + i, ply + 1, previous);
-      if (gs_.thinkCut) break;
-      n.entry.value = v;
-      previous = v;
-      if (v > threshold) {
-        cut = true;
-        break;
-      }
-    }
-    int value;
-    if (cut) {
-      value = kWinScore;
-    } else {
-      value = gs_.node[first].entry.value;
-      for (int i = 1; i < width; ++i) value = std::max(value, gs_.node[first + i].entry.value);
-    }
     // Remember the computer's best answer to this reply for the next move.
-    if (ply == 2 && !cut && !kingTaken && !gs_.thinkCut &&
+    if (ply == 2 && cutBy < 0 && !kingTaken && !gs_.thinkCut &&
         gs_.preparedCount < kPreparedAnswerCapacity) {
-      int holder = first;
-      while (gs_.node[holder].entry.value != value) ++holder;
       PreparedAnswer& a = gs_.preparedAnswers[gs_.preparedCount++];
       MakeSignature(a.signature, pos, gs_.computerSide);
-      a.entry = gs_.node[holder].entry;
+      a.entry = block[holder].entry;
     }
-    gs_.nodeTop -= width;
     return value;
   }
 
