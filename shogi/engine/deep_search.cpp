@@ -134,7 +134,8 @@ class MateSearch {
       line.Set(move, nullptr);
       return kWinScore;
     }
-    const int first = PushBlock(gs_, pos, gs_.playerSide, width);
+    const NodeBlock block(gs_, pos, gs_.playerSide, width);
+    const int first = block.First();
     int value = kWinScore;
     MateLine longest, reply;
     for (int i = 0; i < width; ++i) {
@@ -153,7 +154,6 @@ class MateSearch {
       }
       if (reply.length > longest.length) longest = reply;  // the first of the longest
     }
-    gs_.nodeTop -= width;
     if (value == kWinScore) line.Set(move, &longest);
     return value;
   }
@@ -166,7 +166,8 @@ class MateSearch {
     GenerateChecks(gs_, pos, gs_.computerSide);
     const int width = std::min(static_cast<int>(gs_.moveListCount), kMateLimits[ply + 1]);
     SortMoveList(gs_, width);
-    const int first = PushBlock(gs_, pos, gs_.computerSide, width);
+    const NodeBlock block(gs_, pos, gs_.computerSide, width);
+    const int first = block.First();
     int value = kLossScore;
     MateLine check;
     for (int i = 0; i < width; ++i) {
@@ -187,7 +188,6 @@ class MateSearch {
       value = std::max(value, v);
       if (v == kWinScore) break;
     }
-    gs_.nodeTop -= width;
     if (value == kWinScore) line.Set(move, &check);
     return value;
   }

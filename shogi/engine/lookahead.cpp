@@ -58,7 +58,8 @@ class LookAheadSearch {
   // walks it and returns the parent's value. Bands of player moves take the lowest value,
   // bands of computer moves the highest. `bound` is the parent's own cut-off bound.
   int SearchBand(const Position& from, int mover, int depth, int count, int bound) {
-    const int first = PushBlock(gs_, from, mover, count);
+    const NodeBlock block(gs_, from, mover, count);
+    const int first = block.First();
 
     const bool playerMoves = mover == gs_.playerSide;
     int running = playerMoves ? kWinScore : kLossScore;  // bound handed to the next child
@@ -97,7 +98,6 @@ class LookAheadSearch {
         value = playerMoves ? std::min(value, v) : std::max(value, v);
       }
     }
-    gs_.nodeTop -= count;
     return value;
   }
 
