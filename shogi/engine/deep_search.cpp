@@ -86,7 +86,7 @@ class MateSearch {
         continue;
       }
       if (n.entry.value == kWinScore) {  // takes the king
-        gs_.gameResult.store(2, std::memory_order_relaxed);
+        gs_.gameResult.store(kResultMateNow, std::memory_order_relaxed);
         lines[i].Set(n.entry.move, nullptr);
         break;
       }
@@ -95,7 +95,7 @@ class MateSearch {
       if (gs_.thinkCut) break;
       n.entry.value = v;
       if (mateAtRoot_) {  // no evasion at once
-        gs_.gameResult.store(2, std::memory_order_relaxed);
+        gs_.gameResult.store(kResultMateNow, std::memory_order_relaxed);
         break;
       }
       // A mate found by searching does not end the pass: a later check may mate as well.
@@ -223,9 +223,9 @@ class MainSearch {
       if (a.signature != signature) continue;
       for (int i = 0; i < gs_.moveListCount; ++i) {
         MoveEntry& e = gs_.moveList[i];
-        if (e.illegal == 0 && SameMove(e.move, a.entry.move) && e.value < 97 &&
+        if (e.illegal == 0 && SameMove(e.move, a.entry.move) && e.value < kPreparedMark &&
             e.value != kLossScore) {
-          e.value = 97;
+          e.value = kPreparedMark;
           break;
         }
       }
@@ -260,7 +260,7 @@ class MainSearch {
       }
       SearchNode& n = gs_.node[first + k];
       gs_.progressDone.fetch_add(1, std::memory_order_relaxed);
-      if (IsPawnDrop(n.entry) && n.entry.value > 72 && HasCheckMark(n.entry) &&
+      if (IsPawnDrop(n.entry) && n.entry.value >= kCheckMark && HasCheckMark(n.entry) &&
           CountReplies(gs_, n.position) == kWinScore) {
         n.entry.value = kLossScore;  // a pawn drop may not mate
         threshold = n.entry.value;
@@ -281,7 +281,7 @@ class MainSearch {
     if (roots == 0) {
       gs_.moveRec[m] = MoveRec{};
       gs_.snapshot[m] = start;
-      gs_.gameResult.store(1, std::memory_order_relaxed);
+      gs_.gameResult.store(kResultComputerResigns, std::memory_order_relaxed);
       gs_.nodeTop = 0;
       return;
     }
@@ -302,7 +302,7 @@ class MainSearch {
     gs_.moveRec[m] = gs_.node[best].entry.move;
     gs_.snapshot[m] = start;
     ApplyMove(gs_.snapshot[m], gs_.moveRec[m], gs_.computerSide);
-    if (lost) gs_.gameResult.store(1, std::memory_order_relaxed);
+    if (lost) gs_.gameResult.store(kResultComputerResigns, std::memory_order_relaxed);
     gs_.thinkDepth = LeafPly();
     gs_.thinkScore = searched == 0 ? 0 : gs_.node[best].entry.value;
     gs_.thinkLine[0] = gs_.moveRec[m];
@@ -318,7 +318,7 @@ class MainSearch {
   static bool HasCheckMark(const MoveEntry& e) {
     for (int g : e.gains) {
       if (g == 0) break;
-      if (g == 73) return true;
+      if (g == kCheckMark) return true;
     }
     return false;
   }
@@ -520,7 +520,7 @@ void GenerateChecks(GameState& gs, const Position& pos, int side) {
     }
   }
 
-  // Value the moves: checks 73, everything else rejected.
+  // Value the moves: checks kCheckMark, everything else rejected.
   for (int i = 0; i < gs.moveListCount; ++i) {
     MoveEntry& e = gs.moveList[i];
     const MoveRec& m = e.move;
@@ -547,7 +547,7 @@ void GenerateChecks(GameState& gs, const Position& pos, int side) {
       continue;
     }
     const int board = drop ? 0 : 1;
-    e.value = 73;
+    e.value = kCheckMark;
     e.gains[0] = gs.ownAttackMap.counts[t] - gs.enemyAttackMap.counts[t] + 5 - board;
     e.gains[1] = 0;
     e.supportBalance = gs.ownAttackMap.counts[t] - board;
@@ -623,7 +623,7 @@ void DeepSearch(GameState& gs) {
     if (outcome == MateSearch::Outcome::kCut) return false;
     anyPass = true;
     bestSoFar = std::max(bestSoFar, best);
-    if (gs.gameResult.load(std::memory_order_relaxed) == 2) {
+    if (gs.gameResult.load(std::memory_order_relaxed) == kResultMateNow) {
       ReportMate(gs, 1, line);
       return true;
     }
@@ -636,12 +636,13 @@ void DeepSearch(GameState& gs) {
   };
   bool pass1 = false;
   int pass1Best = kLossScore;
-  if (gs.kingDanger >= -10 || gs.gameResult.load(std::memory_order_relaxed) >= 2) {
+  if (gs.kingDanger >= -10 || gs.gameResult.load(std::memory_order_relaxed) >= kResultMateNow) {
     pass1 = true;
     if (pass(3)) return;
     pass1Best = bestSoFar;
   }
-  if ((pass1 && pass1Best >= -1) || gs.gameResult.load(std::memory_order_relaxed) >= 2) {
+  if ((pass1 && pass1Best >= -1) ||
+      gs.gameResult.load(std::memory_order_relaxed) >= kResultMateNow) {
     if (pass(5)) return;
   }
   if (anyPass && bestSoFar >= -1 && gs.level == 3) {
