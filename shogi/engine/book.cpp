@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "shogi/engine/clock.h"
+#include "shogi/rules/coordinates.h"
 
 namespace shogi {
 
@@ -149,14 +150,10 @@ void BookSquareToBoard(int firstMover, int32_t file, int32_t rank, int32_t& file
                        int32_t& rankIndex) {
   // Worked in 64 bits so that any number read from the file converts without overflow; the
   // result wraps like every conversion to a narrower int (it is then simply off the board).
-  const int64_t f = file, r = rank;
-  if (firstMover == 2) {
-    fileIndex = static_cast<int32_t>(f - 1);
-    rankIndex = static_cast<int32_t>(9 - r);
-  } else {
-    fileIndex = static_cast<int32_t>(9 - f);
-    rankIndex = static_cast<int32_t>(r - 1);
-  }
+  int64_t f = 0, r = 0;
+  NotationToInternal<int64_t>(firstMover, file, rank, f, r);
+  fileIndex = static_cast<int32_t>(f);
+  rankIndex = static_cast<int32_t>(r);
 }
 
 bool CanPromote(int kind) {

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "shogi/records/cp932.h"
+#include "shogi/rules/coordinates.h"
 #include "shogi/rules/legality.h"
 
 namespace shogi::records {
@@ -22,27 +23,6 @@ constexpr std::string_view kComputerName = "rⅡ";
 // Index = drop kind; 0 is the name of a board move.
 constexpr std::array<std::string_view, 8> kPieceNames = {"・", "歩", "香", "桂",
                                                          "銀", "金", "角", "飛"};
-
-// Shogi notation (seen from sente) of an internal square, and back.
-void ToNotation(int firstMover, int fileIndex, int rankIndex, int& file, int& rank) {
-  if (firstMover == 1) {
-    file = 9 - fileIndex;
-    rank = rankIndex + 1;
-  } else {
-    file = fileIndex + 1;
-    rank = 9 - rankIndex;
-  }
-}
-
-void FromNotation(int firstMover, int file, int rank, int32_t& fileIndex, int32_t& rankIndex) {
-  if (firstMover == 1) {
-    fileIndex = 9 - file;
-    rankIndex = rank - 1;
-  } else {
-    fileIndex = file - 1;
-    rankIndex = 9 - rank;
-  }
-}
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\v' || c == '\f';
@@ -249,8 +229,9 @@ std::optional<std::string> FormatRecord(const GameState& gs) {
     const MoveRec& m = gs.moveRec[i];
     if (m.dropKind < 0 || m.dropKind >= static_cast<int>(kPieceNames.size())) return std::nullopt;
     int toFile = 0, toRank = 0, fromFile = 0, fromRank = 0;
-    ToNotation(gs.firstMover, m.toFile, m.toRank, toFile, toRank);
-    if (m.dropKind == 0) ToNotation(gs.firstMover, m.fromFile, m.fromRank, fromFile, fromRank);
+    InternalToNotation(gs.firstMover, m.toFile, m.toRank, toFile, toRank);
+    if (m.dropKind == 0)
+      InternalToNotation(gs.firstMover, m.fromFile, m.fromRank, fromFile, fromRank);
     text += Format("%3d %d%d%d%d%d%s \n", i, toFile, toRank, fromFile, fromRank, m.promote,
                    std::string(kPieceNames[m.dropKind]).c_str());
   }
@@ -310,10 +291,10 @@ std::optional<RecordData> ParseRecord(std::string_view bytes, std::string* why) 
     auto digit = [](int v) { return v >= 1 && v <= 9; };
     if (!digit(d[0]) || !digit(d[1])) return Bad(why, line + "bad destination");
     MoveRec m;
-    FromNotation(r.firstMover, d[0], d[1], m.toFile, m.toRank);
+    NotationToInternal<int32_t>(r.firstMover, d[0], d[1], m.toFile, m.toRank);
     if (kind == 0) {
       if (!digit(d[2]) || !digit(d[3])) return Bad(why, line + "bad origin");
-      FromNotation(r.firstMover, d[2], d[3], m.fromFile, m.fromRank);
+      NotationToInternal<int32_t>(r.firstMover, d[2], d[3], m.fromFile, m.fromRank);
     } else {
       if (d[2] != 0 || d[3] != 0) return Bad(why, line + "drop with an origin");
       m.dropKind = kind;
