@@ -27,10 +27,6 @@ bool IsPawnDrop(const MoveEntry& e) {
   return e.move.dropKind == kPawn;
 }
 
-bool SameMove(const MoveRec& a, const MoveRec& b) {
-  return a == b;
-}
-
 // Moves the entry at place j to the front; the entries before it move down one place.
 void RotateToFront(GameState& gs, int j) {
   const MoveEntry e = gs.moveList[j];
@@ -223,7 +219,7 @@ class MainSearch {
       if (a.signature != signature) continue;
       for (int i = 0; i < gs_.moveListCount; ++i) {
         MoveEntry& e = gs_.moveList[i];
-        if (e.illegal == 0 && SameMove(e.move, a.entry.move) && e.value < kPreparedMark &&
+        if (e.illegal == 0 && e.move == a.entry.move && e.value < kPreparedMark &&
             e.value != kLossScore) {
           e.value = kPreparedMark;
           break;
@@ -424,37 +420,36 @@ class MainSearch {
     return value;
   }
 
-  // At the player's plies: a reply that refuted an earlier root move is tried first.
-  void PutRefutationFirst(int width) {
+  // Moves to the front the first of the entries 1 .. limit - 1 (not rejected) whose move
+  // `known` accepts, unless the best entry is an evasion or takes the king.
+  template <class Known>
+  void PutKnownFirst(int limit, Known&& known) {
     const int top = gs_.moveList[0].value;
     if (top == kEvasionMark || top == kWinScore) return;
-    for (int j = 1; j < width && j < gs_.moveListCount; ++j) {
+    for (int j = 1; j < limit && j < gs_.moveListCount; ++j) {
       const MoveEntry& e = gs_.moveList[j];
-      if (e.value == kLossScore) continue;
-      for (int r = 0; r < rootIndex_; ++r) {
-        if (hasRefutation_[r] && SameMove(e.move, gs_.refutation[r].move)) {
-          RotateToFront(gs_, j);
-          return;
-        }
-      }
+      if (e.value == kLossScore || !known(e.move)) continue;
+      RotateToFront(gs_, j);
+      return;
     }
+  }
+
+  // At the player's plies: a reply that refuted an earlier root move is tried first.
+  void PutRefutationFirst(int width) {
+    PutKnownFirst(width, [&](const MoveRec& m) {
+      for (int r = 0; r < rootIndex_; ++r)
+        if (hasRefutation_[r] && m == gs_.refutation[r].move) return true;
+      return false;
+    });
   }
 
   // At the computer's third ply: an answer prepared earlier in this search is tried first.
   void PutPreparedAnswerFirst() {
-    const int top = gs_.moveList[0].value;
-    if (top == kEvasionMark || top == kWinScore) return;
-    const int limit = Width(2);
-    for (int j = 1; j < limit && j < gs_.moveListCount; ++j) {
-      const MoveEntry& e = gs_.moveList[j];
-      if (e.value == kLossScore) continue;
-      for (int p = 0; p < gs_.preparedCount; ++p) {
-        if (SameMove(e.move, gs_.preparedAnswers[p].entry.move)) {
-          RotateToFront(gs_, j);
-          return;
-        }
-      }
-    }
+    PutKnownFirst(Width(2), [&](const MoveRec& m) {
+      for (int p = 0; p < gs_.preparedCount; ++p)
+        if (m == gs_.preparedAnswers[p].entry.move) return true;
+      return false;
+    });
   }
 
   GameState& gs_;
