@@ -38,6 +38,10 @@ void RotateToFront(GameState& gs, int j) {
 // The mate search: the computer plays only checks, the player every evasion.
 
 constexpr int kMateRootLimit = 16;
+// The mate search runs when the player's king is in at least this much danger, and goes on
+// to longer mates while the best check of a pass is valued at least kPromisingMateValue.
+constexpr int kMateSearchDanger = -10;
+constexpr int kPromisingMateValue = -1;
 constexpr int kMateLimits[8] = {0, 0, 12, 12, 8, 8, 6, 6};  // by ply
 
 // The moves of a forced mate from one node on: the check, the reply that holds out longest,
@@ -631,16 +635,17 @@ void DeepSearch(GameState& gs) {
   };
   bool pass1 = false;
   int pass1Best = kLossScore;
-  if (gs.kingDanger >= -10 || gs.gameResult.load(std::memory_order_relaxed) >= kResultMateNow) {
+  if (gs.kingDanger >= kMateSearchDanger ||
+      gs.gameResult.load(std::memory_order_relaxed) >= kResultMateNow) {
     pass1 = true;
     if (pass(3)) return;
     pass1Best = bestSoFar;
   }
-  if ((pass1 && pass1Best >= -1) ||
+  if ((pass1 && pass1Best >= kPromisingMateValue) ||
       gs.gameResult.load(std::memory_order_relaxed) >= kResultMateNow) {
     if (pass(5)) return;
   }
-  if (anyPass && bestSoFar >= -1 && gs.level == 3) {
+  if (anyPass && bestSoFar >= kPromisingMateValue && gs.level == 3) {
     if (pass(7)) return;
   }
   MainSearch(gs).Run();
