@@ -99,11 +99,6 @@ void BookSquareToBoard(int firstMover, int32_t file, int32_t rank, int32_t& file
   rankIndex = static_cast<int32_t>(r);
 }
 
-bool CanPromote(int kind) {
-  return kind == kPawn || kind == kLance || kind == kKnight || kind == kSilver || kind == kBishop ||
-         kind == kRook;
-}
-
 // Whether the move can be applied to pos for side without leaving the board or making a
 // piece that does not exist. The book is trusted for the rules of movement; this only keeps
 // a damaged book from writing outside the position.

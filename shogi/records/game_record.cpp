@@ -130,10 +130,6 @@ bool InZone(int firstMover, int side, int rankIndex) {
   return side == firstMover ? rank <= 3 : rank >= 7;
 }
 
-bool Promotable(int kind) {
-  return kind >= kPawn && kind <= kRook && kind != kGold;
-}
-
 // Checks that the move fits the position (own piece or piece in hand, target not own) and
 // gives the kind of the moving piece before the move.
 std::optional<int> MovingKind(const Position& pos, int side, const MoveRec& m) {
@@ -145,7 +141,7 @@ std::optional<int> MovingKind(const Position& pos, int side, const MoveRec& m) {
   if (!OnBoard(m.fromFile, m.fromRank) || pos.Owner(m.fromFile, m.fromRank) != side)
     return std::nullopt;
   const int kind = pos.KindAt(m.fromFile, m.fromRank);
-  if (m.promote != 0 && !Promotable(kind)) return std::nullopt;
+  if (m.promote != 0 && !CanPromote(kind)) return std::nullopt;
   return kind;
 }
 
@@ -559,7 +555,7 @@ std::optional<std::string> WriteKif(const GameRecord& rec) {
     } else {
       if (m.promote)
         text += "成";
-      else if (Promotable(*kind) &&
+      else if (CanPromote(*kind) &&
                (InZone(rec.firstMover, side, m.fromRank) || InZone(rec.firstMover, side, m.toRank)))
         text += "不成";
       const auto [ff, fr] = Notation(rec.firstMover, m.fromFile, m.fromRank);
@@ -694,7 +690,7 @@ bool ReadCsa(std::string_view text, Reader& rd) {
                              : 0;
           if (at == 0) return rd.Fail(no, "移動元の駒が合いません");
           if (kind != at) {
-            if (!Promotable(at) || kind != at + kPromoteOffset)
+            if (!CanPromote(at) || kind != at + kPromoteOffset)
               return rd.Fail(no, "移動元の駒が合いません");
             m.promote = 1;
           }

@@ -84,11 +84,6 @@ int CountAttackers(const Position& pos, int side, int f, int r, int enough) {
   return n;
 }
 
-bool CanPromote(int kind) {
-  return kind == kPawn || kind == kLance || kind == kKnight || kind == kSilver || kind == kBishop ||
-         kind == kRook;
-}
-
 // Whether a piece of `kind` standing on `rank` could never move again.
 bool Stranded(int side, int kind, int rank) {
   const int togo = RanksToGo(side, rank);

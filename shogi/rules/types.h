@@ -43,6 +43,10 @@ inline constexpr int kKindCount = 16;
 constexpr bool IsMajor(int kind) {
   return kind == kBishop || kind == kRook || kind == kHorse || kind == kDragon;
 }
+// The kinds that promote: pawn, lance, knight, silver, bishop and rook.
+constexpr bool CanPromote(int kind) {
+  return kind >= kPawn && kind <= kRook && kind != kGold;
+}
 constexpr bool IsSlider(int kind) {
   return kind == kLance || IsMajor(kind);
 }
