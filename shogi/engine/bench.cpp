@@ -96,7 +96,7 @@ class BenchRun {
       me.moveNumber = m;
       me.moveReady = 0;
       const std::string usi = Think(me, [&] { ThinkDriver(me, *book_); });
-      if (me.gameResult != 0) return;
+      if (me.gameResult != kResultNone) return;
       std::string played = usi;
       if (static_cast<std::size_t>(m) <= forced.size()) {
         played = forced[m - 1];
@@ -107,7 +107,7 @@ class BenchRun {
         ApplyMove(me.snapshot[m], *move, me.computerSide);
       }
       const auto reply = ParseUsiMove(played, other.firstMover);
-      if (!reply || !CommitPlayerMove(other, *reply) || other.gameResult != 0) return;
+      if (!reply || !CommitPlayerMove(other, *reply) || other.gameResult != kResultNone) return;
     }
   }
 
@@ -144,7 +144,9 @@ class BenchRun {
     think();
     const auto t1 = std::chrono::steady_clock::now();
     const int m = gs.moveNumber;
-    const std::string usi = gs.gameResult == 1 ? "resign" : MoveToUsi(gs.moveRec[m], gs.firstMover);
+    const std::string usi = gs.gameResult == kResultComputerResigns
+                                ? "resign"
+                                : MoveToUsi(gs.moveRec[m], gs.firstMover);
     BenchThink t;
     t.moveNumber = m;
     t.move = usi;

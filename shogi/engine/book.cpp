@@ -4,12 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "shogi/engine/clock.h"
+#include "shogi/rules/coordinates.h"
+#include "shogi/rules/scan.h"
 
 namespace shogi {
 
@@ -34,69 +39,6 @@ constexpr unsigned char kSenteTrail[kKindCount] = {0,    0x40, 0x41, 0x42, 0x43,
                                                    0x47, 0x48, 0x49, 0x4A, 0,    0x4B, 0x4C, 0x4D};
 constexpr unsigned char kGoteOffset = 0x10;
 
-// White space as the C library's scanf sees it in the "C" locale.
-bool IsScanSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// A cursor over one line that converts fields the way the book format's conversions do
-// ("%d", "%162s" and literal commas), except that a number outside the range of int does
-// not convert (the C library leaves that case undefined).
-class LineScanner {
- public:
-  LineScanner(const char* text, int length) : p_(text), end_(text + length) {}
-
-  bool Int(int32_t& out) {
-    SkipSpace();
-    const char* q = p_;
-    bool negative = false;
-    if (q < end_ && (*q == '+' || *q == '-')) {
-      negative = *q == '-';
-      ++q;
-    }
-    if (q >= end_ || *q < '0' || *q > '9') return false;
-    // Magnitude limit: INT_MAX, or INT_MAX + 1 for a negative number.
-    const long long limit = static_cast<long long>(INT_MAX) + (negative ? 1 : 0);
-    long long value = 0;
-    bool overflow = false;
-    while (q < end_ && *q >= '0' && *q <= '9') {
-      if (!overflow) {
-        value = value * 10 + (*q - '0');
-        if (value > limit) overflow = true;
-      }
-      ++q;
-    }
-    if (overflow) return false;
-    out = static_cast<int32_t>(negative ? -value : value);
-    p_ = q;
-    return true;
-  }
-
-  // Up to `width` non-blank bytes; at least one.
-  bool Word(char* out, int width, int& length) {
-    SkipSpace();
-    length = 0;
-    while (p_ < end_ && length < width && *p_ != '\0' && !IsScanSpace(*p_)) out[length++] = *p_++;
-    out[length] = '\0';
-    return length > 0;
-  }
-
-  bool Comma() {
-    if (p_ >= end_ || *p_ != ',') return false;
-    ++p_;
-    return true;
-  }
-
-  bool AtEnd() const { return p_ >= end_; }
-
- private:
-  void SkipSpace() {
-    while (p_ < end_ && IsScanSpace(*p_)) ++p_;
-  }
-  const char* p_;
-  const char* end_;
-};
-
 // Parses one line (without its line end) into an entry. A line is used only when all eleven
 // fields convert and the key has exactly 162 bytes. `cut` says that the line went on beyond
 // `length`; then the last field must end before the cut, or it might have gone on.
@@ -107,17 +49,19 @@ bool ParseBookLine(const char* text, int length, bool cut, BookEntry& e) {
     length = static_cast<int>(static_cast<const char*>(zero) - text);
     cut = false;
   }
-  LineScanner s(text, length);
+  // The fields as the book format's conversions read them: "%d", "%162s" and literal
+  // commas.
+  FormatScanner s(std::string_view(text, static_cast<std::size_t>(length)));
+  std::vector<std::string> f;
+  if (!s.Match("%d,%162s,%d,%d,%d,%d,%d,%d,%d,%d,%d", f)) return false;
   BookEntry out;
-  int keyLength = 0;
-  if (!s.Int(out.number) || !s.Comma()) return false;
-  if (!s.Word(out.key.data(), kBookKeyLength, keyLength) || keyLength != kBookKeyLength)
-    return false;
+  if (!ScannedInt(f[0], out.number) || f[1].size() != kBookKeyLength) return false;
+  std::copy(f[1].begin(), f[1].end(), out.key.begin());
   int32_t* fields[9] = {&out.spare1,  &out.toFile,   &out.toRank,      &out.fromFile, &out.fromRank,
                         &out.promote, &out.dropKind, &out.openingType, &out.spare2};
-  for (int32_t* field : fields)
-    if (!s.Comma() || !s.Int(*field)) return false;
-  if (cut && s.AtEnd()) return false;
+  for (int i = 0; i < 9; ++i)
+    if (!ScannedInt(f[i + 2], *fields[i])) return false;
+  if (cut && s.Consumed()) return false;
   e = out;
   return true;
 }
@@ -149,19 +93,10 @@ void BookSquareToBoard(int firstMover, int32_t file, int32_t rank, int32_t& file
                        int32_t& rankIndex) {
   // Worked in 64 bits so that any number read from the file converts without overflow; the
   // result wraps like every conversion to a narrower int (it is then simply off the board).
-  const int64_t f = file, r = rank;
-  if (firstMover == 2) {
-    fileIndex = static_cast<int32_t>(f - 1);
-    rankIndex = static_cast<int32_t>(9 - r);
-  } else {
-    fileIndex = static_cast<int32_t>(9 - f);
-    rankIndex = static_cast<int32_t>(r - 1);
-  }
-}
-
-bool CanPromote(int kind) {
-  return kind == kPawn || kind == kLance || kind == kKnight || kind == kSilver || kind == kBishop ||
-         kind == kRook;
+  int64_t f = 0, r = 0;
+  NotationToInternal<int64_t>(firstMover, file, rank, f, r);
+  fileIndex = static_cast<int32_t>(f);
+  rankIndex = static_cast<int32_t>(r);
 }
 
 // Whether the move can be applied to pos for side without leaving the board or making a

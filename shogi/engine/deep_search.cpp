@@ -27,10 +27,6 @@ bool IsPawnDrop(const MoveEntry& e) {
   return e.move.dropKind == kPawn;
 }
 
-bool SameMove(const MoveRec& a, const MoveRec& b) {
-  return a == b;
-}
-
 // Moves the entry at place j to the front; the entries before it move down one place.
 void RotateToFront(GameState& gs, int j) {
   const MoveEntry e = gs.moveList[j];
@@ -42,6 +38,10 @@ void RotateToFront(GameState& gs, int j) {
 // The mate search: the computer plays only checks, the player every evasion.
 
 constexpr int kMateRootLimit = 16;
+// The mate search runs when the player's king is in at least this much danger, and goes on
+// to longer mates while the best check of a pass is valued at least kPromisingMateValue.
+constexpr int kMateSearchDanger = -10;
+constexpr int kPromisingMateValue = -1;
 constexpr int kMateLimits[8] = {0, 0, 12, 12, 8, 8, 6, 6};  // by ply
 
 // The moves of a forced mate from one node on: the check, the reply that holds out longest,
@@ -86,7 +86,7 @@ class MateSearch {
         continue;
       }
       if (n.entry.value == kWinScore) {  // takes the king
-        gs_.gameResult.store(2, std::memory_order_relaxed);
+        gs_.gameResult.store(kResultMateNow, std::memory_order_relaxed);
         lines[i].Set(n.entry.move, nullptr);
         break;
       }
@@ -95,7 +95,7 @@ class MateSearch {
       if (gs_.thinkCut) break;
       n.entry.value = v;
       if (mateAtRoot_) {  // no evasion at once
-        gs_.gameResult.store(2, std::memory_order_relaxed);
+        gs_.gameResult.store(kResultMateNow, std::memory_order_relaxed);
         break;
       }
       // A mate found by searching does not end the pass: a later check may mate as well.
@@ -134,7 +134,8 @@ class MateSearch {
       line.Set(move, nullptr);
       return kWinScore;
     }
-    const int first = PushBlock(gs_, pos, gs_.playerSide, width);
+    const NodeBlock block(gs_, pos, gs_.playerSide, width);
+    const int first = block.First();
     int value = kWinScore;
     MateLine longest, reply;
     for (int i = 0; i < width; ++i) {
@@ -153,7 +154,6 @@ class MateSearch {
       }
       if (reply.length > longest.length) longest = reply;  // the first of the longest
     }
-    gs_.nodeTop -= width;
     if (value == kWinScore) line.Set(move, &longest);
     return value;
   }
@@ -166,7 +166,8 @@ class MateSearch {
     GenerateChecks(gs_, pos, gs_.computerSide);
     const int width = std::min(static_cast<int>(gs_.moveListCount), kMateLimits[ply + 1]);
     SortMoveList(gs_, width);
-    const int first = PushBlock(gs_, pos, gs_.computerSide, width);
+    const NodeBlock block(gs_, pos, gs_.computerSide, width);
+    const int first = block.First();
     int value = kLossScore;
     MateLine check;
     for (int i = 0; i < width; ++i) {
@@ -187,7 +188,6 @@ class MateSearch {
       value = std::max(value, v);
       if (v == kWinScore) break;
     }
-    gs_.nodeTop -= width;
     if (value == kWinScore) line.Set(move, &check);
     return value;
   }
@@ -223,9 +223,9 @@ class MainSearch {
       if (a.signature != signature) continue;
       for (int i = 0; i < gs_.moveListCount; ++i) {
         MoveEntry& e = gs_.moveList[i];
-        if (e.illegal == 0 && SameMove(e.move, a.entry.move) && e.value < 97 &&
+        if (e.illegal == 0 && e.move == a.entry.move && e.value < kPreparedMark &&
             e.value != kLossScore) {
-          e.value = 97;
+          e.value = kPreparedMark;
           break;
         }
       }
@@ -260,7 +260,7 @@ class MainSearch {
       }
       SearchNode& n = gs_.node[first + k];
       gs_.progressDone.fetch_add(1, std::memory_order_relaxed);
-      if (IsPawnDrop(n.entry) && n.entry.value > 72 && HasCheckMark(n.entry) &&
+      if (IsPawnDrop(n.entry) && n.entry.value >= kCheckMark && HasCheckMark(n.entry) &&
           CountReplies(gs_, n.position) == kWinScore) {
         n.entry.value = kLossScore;  // a pawn drop may not mate
         threshold = n.entry.value;
@@ -269,7 +269,7 @@ class MainSearch {
       if (n.entry.value == kWinScore || n.entry.value == kLossScore) break;
       rootIndex_ = k;
       const int v = gs_.level == 0 ? Evaluate(gs_, n.position, gs_.playerSide)
-                                   : ComputerNode(first + k, 1, threshold);
+                                   : Node(first + k, 1, threshold);
       if (gs_.thinkCut) {  // this node's value is unfinished
         searched = k;
         break;
@@ -281,7 +281,7 @@ class MainSearch {
     if (roots == 0) {
       gs_.moveRec[m] = MoveRec{};
       gs_.snapshot[m] = start;
-      gs_.gameResult.store(1, std::memory_order_relaxed);
+      gs_.gameResult.store(kResultComputerResigns, std::memory_order_relaxed);
       gs_.nodeTop = 0;
       return;
     }
@@ -302,7 +302,7 @@ class MainSearch {
     gs_.moveRec[m] = gs_.node[best].entry.move;
     gs_.snapshot[m] = start;
     ApplyMove(gs_.snapshot[m], gs_.moveRec[m], gs_.computerSide);
-    if (lost) gs_.gameResult.store(1, std::memory_order_relaxed);
+    if (lost) gs_.gameResult.store(kResultComputerResigns, std::memory_order_relaxed);
     gs_.thinkDepth = LeafPly();
     gs_.thinkScore = searched == 0 ? 0 : gs_.node[best].entry.value;
     gs_.thinkLine[0] = gs_.moveRec[m];
@@ -318,7 +318,7 @@ class MainSearch {
   static bool HasCheckMark(const MoveEntry& e) {
     for (int g : e.gains) {
       if (g == 0) break;
-      if (g == 73) return true;
+      if (g == kCheckMark) return true;
     }
     return false;
   }
@@ -354,138 +354,106 @@ class MainSearch {
     return width;
   }
 
-  // Value of the computer's move at node `index`, made at `ply` (odd), whose previous
-  // sibling holds `threshold`.
-  int ComputerNode(int index, int ply, int threshold) {
+  // Value of the move at node `index`, made at `ply` (odd plies are the computer's moves,
+  // even ones the player's), whose previous sibling holds `threshold`. The side to reply
+  // picks the best reply for itself: the player the lowest value, the computer the highest.
+  int Node(int index, int ply, int threshold) {
     if (ThinkCut(gs_)) return 0;
     const Position& pos = gs_.node[index].position;
     if (ply >= LeafPly()) return Evaluate(gs_, pos, gs_.playerSide);
-    const int width = Expand(pos, gs_.playerSide, ply);
+    const bool playerReplies = ply % 2 == 1;
+    const int replier = playerReplies ? gs_.playerSide : gs_.computerSide;
+    const int width = Expand(pos, replier, ply);
     if (width < 0) return Evaluate(gs_, pos, gs_.playerSide);
-    if (ply + 1 == 2 || ply + 1 == 4) PutRefutationFirst(width);
-    const int first = PushBlock(gs_, pos, gs_.playerSide, width);
+    if (playerReplies && (ply + 1 == 2 || ply + 1 == 4)) PutRefutationFirst(width);
+    if (!playerReplies && ply + 1 == 3) PutPreparedAnswerFirst();
+    const auto better = [playerReplies](int a, int b) { return playerReplies ? a < b : a > b; };
+    const int bestValue = playerReplies ? kLossScore : kWinScore;  // for the replier
+    const int worstValue = playerReplies ? kWinScore : kLossScore;
+
+    const NodeBlock block(gs_, pos, replier, width);
     int cutBy = -1;
-    int previous = kWinScore;
+    bool kingTaken = false;
+    int previous = worstValue;
     for (int i = 0; i < width; ++i) {
-      SearchNode& n = gs_.node[first + i];
-      if (n.entry.value == kWinScore) {  // the player takes the computer's king
-        n.entry.value = kLossScore;
+      SearchNode& n = block[i];
+      if (n.entry.value == kWinScore) {  // the reply takes the other side's king
+        n.entry.value = bestValue;
+        kingTaken = true;
         break;
       }
-      if (n.entry.value == kLossScore) {  // an illegal reply: it and the rest count as 32767
-        for (int j = i; j < width; ++j) gs_.node[first + j].entry.value = kWinScore;
+      if (n.entry.value == kLossScore) {
+        // An illegal reply: it and the rest count as the replier's worst. (The computer's
+        // are sorted last and hold that value already.)
+        if (playerReplies)
+          for (int j = i; j < width; ++j) block[j].entry.value = worstValue;
         break;
       }
-      const int v = PlayerNode(first + i, ply + 1, previous);
+      const int v = Node(block.First() + i, ply + 1, previous);
       if (gs_.thinkCut) break;
       n.entry.value = v;
       previous = v;
-      if (v < threshold) {
+      if (better(v, threshold)) {
         cutBy = i;
         break;
       }
     }
-    int value;
-    int holder = first;
+    int value = block[0].entry.value;
+    int holder = 0;  // the first reply holding the value
     if (cutBy >= 0) {
-      value = kLossScore;
-      holder = first + cutBy;
+      value = bestValue;
+      holder = cutBy;
     } else {
-      value = gs_.node[first].entry.value;
       for (int i = 1; i < width; ++i)
-        if (gs_.node[first + i].entry.value < value) {
-          value = gs_.node[first + i].entry.value;
-          holder = first + i;
+        if (better(block[i].entry.value, value)) {
+          value = block[i].entry.value;
+          holder = i;
         }
     }
     if (ply == 1) {
-      gs_.refutation[rootIndex_] = gs_.node[holder].entry;
+      gs_.refutation[rootIndex_] = block[holder].entry;
       hasRefutation_[rootIndex_] = true;
     }
-    gs_.nodeTop -= width;
+    // Remember the computer's best answer to this reply for the next move.
+    if (ply == 2 && cutBy < 0 && !kingTaken && !gs_.thinkCut &&
+        gs_.preparedCount < kPreparedAnswerCapacity) {
+      PreparedAnswer& a = gs_.preparedAnswers[gs_.preparedCount++];
+      MakeSignature(a.signature, pos, gs_.computerSide);
+      a.entry = block[holder].entry;
+    }
     return value;
   }
 
-  // Value of the player's reply at node `index`, made at `ply` (even), whose previous sibling
-  // holds `threshold`.
-  int PlayerNode(int index, int ply, int threshold) {
-    if (ThinkCut(gs_)) return 0;
-    const Position& pos = gs_.node[index].position;
-    if (ply >= LeafPly()) return Evaluate(gs_, pos, gs_.playerSide);
-    const int width = Expand(pos, gs_.computerSide, ply);
-    if (width < 0) return Evaluate(gs_, pos, gs_.playerSide);
-    if (ply + 1 == 3) PutPreparedAnswerFirst();
-    const int first = PushBlock(gs_, pos, gs_.computerSide, width);
-    bool cut = false;
-    bool kingTaken = false;
-    int previous = kLossScore;
-    for (int i = 0; i < width; ++i) {
-      SearchNode& n = gs_.node[first + i];
-      if (n.entry.value == kWinScore) {
-        kingTaken = true;
-        break;
-      }
-      if (n.entry.value == kLossScore) break;  // it and the rest keep -32768
-      const int v = ComputerNode(first + i, ply + 1, previous);
-      if (gs_.thinkCut) break;
-      n.entry.value = v;
-      previous = v;
-      if (v > threshold) {
-        cut = true;
-        break;
-      }
+  // Moves to the front the first of the entries 1 .. limit - 1 (not rejected) whose move
+  // `known` accepts, unless the best entry is an evasion or takes the king.
+  template <class Known>
+  void PutKnownFirst(int limit, Known&& known) {
+    const int top = gs_.moveList[0].value;
+    if (top == kEvasionMark || top == kWinScore) return;
+    for (int j = 1; j < limit && j < gs_.moveListCount; ++j) {
+      const MoveEntry& e = gs_.moveList[j];
+      if (e.value == kLossScore || !known(e.move)) continue;
+      RotateToFront(gs_, j);
+      return;
     }
-    int value;
-    if (cut) {
-      value = kWinScore;
-    } else {
-      value = gs_.node[first].entry.value;
-      for (int i = 1; i < width; ++i) value = std::max(value, gs_.node[first + i].entry.value);
-    }
-    // Remember the computer's best answer to this reply for the next move.
-    if (ply == 2 && !cut && !kingTaken && !gs_.thinkCut &&
-        gs_.preparedCount < kPreparedAnswerCapacity) {
-      int holder = first;
-      while (gs_.node[holder].entry.value != value) ++holder;
-      PreparedAnswer& a = gs_.preparedAnswers[gs_.preparedCount++];
-      MakeSignature(a.signature, pos, gs_.computerSide);
-      a.entry = gs_.node[holder].entry;
-    }
-    gs_.nodeTop -= width;
-    return value;
   }
 
   // At the player's plies: a reply that refuted an earlier root move is tried first.
   void PutRefutationFirst(int width) {
-    const int top = gs_.moveList[0].value;
-    if (top == kEvasionMark || top == kWinScore) return;
-    for (int j = 1; j < width && j < gs_.moveListCount; ++j) {
-      const MoveEntry& e = gs_.moveList[j];
-      if (e.value == kLossScore) continue;
-      for (int r = 0; r < rootIndex_; ++r) {
-        if (hasRefutation_[r] && SameMove(e.move, gs_.refutation[r].move)) {
-          RotateToFront(gs_, j);
-          return;
-        }
-      }
-    }
+    PutKnownFirst(width, [&](const MoveRec& m) {
+      for (int r = 0; r < rootIndex_; ++r)
+        if (hasRefutation_[r] && m == gs_.refutation[r].move) return true;
+      return false;
+    });
   }
 
   // At the computer's third ply: an answer prepared earlier in this search is tried first.
   void PutPreparedAnswerFirst() {
-    const int top = gs_.moveList[0].value;
-    if (top == kEvasionMark || top == kWinScore) return;
-    const int limit = Width(2);
-    for (int j = 1; j < limit && j < gs_.moveListCount; ++j) {
-      const MoveEntry& e = gs_.moveList[j];
-      if (e.value == kLossScore) continue;
-      for (int p = 0; p < gs_.preparedCount; ++p) {
-        if (SameMove(e.move, gs_.preparedAnswers[p].entry.move)) {
-          RotateToFront(gs_, j);
-          return;
-        }
-      }
-    }
+    PutKnownFirst(Width(2), [&](const MoveRec& m) {
+      for (int p = 0; p < gs_.preparedCount; ++p)
+        if (m == gs_.preparedAnswers[p].entry.move) return true;
+      return false;
+    });
   }
 
   GameState& gs_;
@@ -551,7 +519,7 @@ void GenerateChecks(GameState& gs, const Position& pos, int side) {
     }
   }
 
-  // Value the moves: checks 73, everything else rejected.
+  // Value the moves: checks kCheckMark, everything else rejected.
   for (int i = 0; i < gs.moveListCount; ++i) {
     MoveEntry& e = gs.moveList[i];
     const MoveRec& m = e.move;
@@ -578,7 +546,7 @@ void GenerateChecks(GameState& gs, const Position& pos, int side) {
       continue;
     }
     const int board = drop ? 0 : 1;
-    e.value = 73;
+    e.value = kCheckMark;
     e.gains[0] = gs.ownAttackMap.counts[t] - gs.enemyAttackMap.counts[t] + 5 - board;
     e.gains[1] = 0;
     e.supportBalance = gs.ownAttackMap.counts[t] - board;
@@ -654,7 +622,7 @@ void DeepSearch(GameState& gs) {
     if (outcome == MateSearch::Outcome::kCut) return false;
     anyPass = true;
     bestSoFar = std::max(bestSoFar, best);
-    if (gs.gameResult.load(std::memory_order_relaxed) == 2) {
+    if (gs.gameResult.load(std::memory_order_relaxed) == kResultMateNow) {
       ReportMate(gs, 1, line);
       return true;
     }
@@ -667,15 +635,17 @@ void DeepSearch(GameState& gs) {
   };
   bool pass1 = false;
   int pass1Best = kLossScore;
-  if (gs.kingDanger >= -10 || gs.gameResult.load(std::memory_order_relaxed) >= 2) {
+  if (gs.kingDanger >= kMateSearchDanger ||
+      gs.gameResult.load(std::memory_order_relaxed) >= kResultMateNow) {
     pass1 = true;
     if (pass(3)) return;
     pass1Best = bestSoFar;
   }
-  if ((pass1 && pass1Best >= -1) || gs.gameResult.load(std::memory_order_relaxed) >= 2) {
+  if ((pass1 && pass1Best >= kPromisingMateValue) ||
+      gs.gameResult.load(std::memory_order_relaxed) >= kResultMateNow) {
     if (pass(5)) return;
   }
-  if (anyPass && bestSoFar >= -1 && gs.level == 3) {
+  if (anyPass && bestSoFar >= kPromisingMateValue && gs.level == 3) {
     if (pass(7)) return;
   }
   MainSearch(gs).Run();

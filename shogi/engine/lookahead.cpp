@@ -23,6 +23,9 @@ bool Better(const MoveEntry& a, const MoveEntry& b) {
   return false;
 }
 
+// A node whose best move is valued below this is quiet: it is evaluated, not searched.
+constexpr int kQuietBelow = 58;
+
 // Widths of depths 1..6: the 2nd to 7th width bases halved.
 int Width(const GameState& gs, int depth) {
   return gs.searchWidthBase[depth] / 2;
@@ -58,7 +61,8 @@ class LookAheadSearch {
   // walks it and returns the parent's value. Bands of player moves take the lowest value,
   // bands of computer moves the highest. `bound` is the parent's own cut-off bound.
   int SearchBand(const Position& from, int mover, int depth, int count, int bound) {
-    const int first = PushBlock(gs_, from, mover, count);
+    const NodeBlock block(gs_, from, mover, count);
+    const int first = block.First();
 
     const bool playerMoves = mover == gs_.playerSide;
     int running = playerMoves ? kWinScore : kLossScore;  // bound handed to the next child
@@ -97,7 +101,6 @@ class LookAheadSearch {
         value = playerMoves ? std::min(value, v) : std::max(value, v);
       }
     }
-    gs_.nodeTop -= count;
     return value;
   }
 
@@ -112,7 +115,7 @@ class LookAheadSearch {
     const int width = Width(gs_, depth + 1);
     SortMoveList(gs_, width);
     const int count = std::min(width, static_cast<int>(gs_.moveListCount));
-    if (count == 0 || gs_.moveList[0].value < 58) return Evaluate(gs_, pos, side);
+    if (count == 0 || gs_.moveList[0].value < kQuietBelow) return Evaluate(gs_, pos, side);
     return SearchBand(pos, side, depth + 1, count, bound);
   }
 

@@ -13,6 +13,25 @@ void SortMoveList(GameState& gs, int n);
 // the first; nodeTop is raised by count.
 int PushBlock(GameState& gs, const Position& from, int mover, int count);
 
+// A block of nodes pushed by PushBlock for as long as the object lives; it is popped again
+// when the object goes out of scope.
+class NodeBlock {
+ public:
+  NodeBlock(GameState& gs, const Position& from, int mover, int count)
+      : gs_(gs), count_(count), first_(PushBlock(gs, from, mover, count)) {}
+  ~NodeBlock() { gs_.nodeTop -= count_; }
+  NodeBlock(const NodeBlock&) = delete;
+  NodeBlock& operator=(const NodeBlock&) = delete;
+
+  int First() const { return first_; }
+  SearchNode& operator[](int i) const { return gs_.node[first_ + i]; }
+
+ private:
+  GameState& gs_;
+  const int count_;
+  const int first_;
+};
+
 // A shallow search of snapshot[moveNumber - 1] with the player to move; the result is scored
 // for the computer.
 int LookAhead(GameState& gs);

@@ -17,7 +17,7 @@ bool CommitPlayerMove(GameState& gs, const MoveRec& move) {
     gs.computerKingScore = gs.kingTermComputer;
     gs.playerKingScore = gs.kingTermPlayer;
   }
-  if (value == kWinScore) gs.gameResult.store(2, std::memory_order_relaxed);
+  if (value == kWinScore) gs.gameResult.store(kResultMateNow, std::memory_order_relaxed);
   return true;
 }
 

@@ -10,8 +10,8 @@
 namespace shogi {
 
 // Commits the player's move to the history and evaluates the new position for the computer:
-// baseScore, the king scores, and gameResult 2 when the computer can take the player's king.
-// Returns false (and changes nothing) when the history is full.
+// baseScore, the king scores, and gameResult kResultMateNow when the computer can take the player's
+// king. Returns false (and changes nothing) when the history is full.
 bool CommitPlayerMove(GameState& gs, const MoveRec& move);
 
 // The search mode for the computer's move number m (after the book step).

@@ -543,11 +543,11 @@ void UsiEngine::CmdGo(const std::vector<std::string>& w) {
   info << "info depth " << std::max(1, static_cast<int>(gs.thinkDepth)) << " seldepth "
        << std::max(1, static_cast<int>(gs.thinkDepth)) << " nodes " << nodes << " time " << ms
        << " nps " << nodes * 1000 / static_cast<uint64_t>(std::max<int64_t>(1, ms));
-  if (result == 2 || result == 3 || result == 5 || result == 7)
-    info << " score mate " << (result == 2 ? 1 : result);
+  if (result >= kResultMateNow)  // the plies of the mate; a mate at once is one ply
+    info << " score mate " << (result == kResultMateNow ? 1 : result);
   else
-    info << " score cp " << (result == 1 ? -kWinScore : gs.thinkScore);
-  if (result != 1 && gs.thinkLineLength > 0) {
+    info << " score cp " << (result == kResultComputerResigns ? -kWinScore : gs.thinkScore);
+  if (result != kResultComputerResigns && gs.thinkLineLength > 0) {
     info << " pv";
     for (int i = 0; i < gs.thinkLineLength; ++i)
       info << ' ' << MoveToUsi(gs.thinkLine[i], gs.firstMover);
@@ -556,7 +556,7 @@ void UsiEngine::CmdGo(const std::vector<std::string>& w) {
     out_ << info.str() << "\n";
     report();
   }
-  if (gs.gameResult == 1) {
+  if (gs.gameResult == kResultComputerResigns) {
     gs.moveNumber -= 1;  // the computer made no move
     if (answer) out_ << "bestmove resign\n";
     return;

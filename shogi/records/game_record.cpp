@@ -8,6 +8,7 @@
 
 #include "shogi/records/cp932.h"
 #include "shogi/records/record_file.h"
+#include "shogi/rules/coordinates.h"
 #include "shogi/rules/legality.h"
 #include "shogi/rules/notation.h"
 
@@ -115,17 +116,9 @@ std::optional<std::string> DecodeText(std::string_view bytes) {
   return Cp932ToUtf8(bytes);
 }
 
-// Internal square of sente-view notation (file, rank 1..9).
-void ToInternalSquare(int firstMover, int file, int rank, int32_t& f, int32_t& r) {
-  int fi = 0, ri = 0;
-  UsiToInternal(firstMover, file, rank, fi, ri);
-  f = fi;
-  r = ri;
-}
-
 std::pair<int, int> Notation(int firstMover, int f, int r) {
   int file = 0, rank = 0;
-  InternalToUsi(firstMover, f, r, file, rank);
+  InternalToNotation(firstMover, f, r, file, rank);
   return {file, rank};
 }
 
@@ -133,12 +126,8 @@ std::pair<int, int> Notation(int firstMover, int f, int r) {
 bool InZone(int firstMover, int side, int rankIndex) {
   // Sente's zone is ranks 1..3 in notation.
   int file = 0, rank = 0;
-  InternalToUsi(firstMover, 0, rankIndex, file, rank);
+  InternalToNotation(firstMover, 0, rankIndex, file, rank);
   return side == firstMover ? rank <= 3 : rank >= 7;
-}
-
-bool Promotable(int kind) {
-  return kind >= kPawn && kind <= kRook && kind != kGold;
 }
 
 // Checks that the move fits the position (own piece or piece in hand, target not own) and
@@ -152,7 +141,7 @@ std::optional<int> MovingKind(const Position& pos, int side, const MoveRec& m) {
   if (!OnBoard(m.fromFile, m.fromRank) || pos.Owner(m.fromFile, m.fromRank) != side)
     return std::nullopt;
   const int kind = pos.KindAt(m.fromFile, m.fromRank);
-  if (m.promote != 0 && !Promotable(kind)) return std::nullopt;
+  if (m.promote != 0 && !CanPromote(kind)) return std::nullopt;
   return kind;
 }
 
@@ -434,13 +423,14 @@ bool ReadKif(std::string_view text, Reader& rd) {
       }
       const int side = rd.Side();
       MoveRec m;
-      ToInternalSquare(rd.record.firstMover, mv.file, mv.rank, m.toFile, m.toRank);
+      NotationToInternal<int32_t>(rd.record.firstMover, mv.file, mv.rank, m.toFile, m.toRank);
       if (mv.drop) {
         if (mv.kind > kRook || mv.promote || mv.fromFile != 0)
           return rd.Fail(no, "指し手が読めません");
         m.dropKind = mv.kind;
       } else if (mv.fromFile != 0) {
-        ToInternalSquare(rd.record.firstMover, mv.fromFile, mv.fromRank, m.fromFile, m.fromRank);
+        NotationToInternal<int32_t>(rd.record.firstMover, mv.fromFile, mv.fromRank, m.fromFile,
+                                    m.fromRank);
         m.promote = mv.promote ? 1 : 0;
         const int at = rd.pos.Owner(m.fromFile, m.fromRank) == side
                            ? rd.pos.KindAt(m.fromFile, m.fromRank)
@@ -565,7 +555,7 @@ std::optional<std::string> WriteKif(const GameRecord& rec) {
     } else {
       if (m.promote)
         text += "成";
-      else if (Promotable(*kind) &&
+      else if (CanPromote(*kind) &&
                (InZone(rec.firstMover, side, m.fromRank) || InZone(rec.firstMover, side, m.toRank)))
         text += "不成";
       const auto [ff, fr] = Notation(rec.firstMover, m.fromFile, m.fromRank);
@@ -688,19 +678,19 @@ bool ReadCsa(std::string_view text, Reader& rd) {
         if (ff < 0 || fr < 0 || tf < 1 || tr < 1 || kind == 0)
           return rd.Fail(no, "指し手が読めません");
         MoveRec m;
-        ToInternalSquare(rd.record.firstMover, tf, tr, m.toFile, m.toRank);
+        NotationToInternal<int32_t>(rd.record.firstMover, tf, tr, m.toFile, m.toRank);
         if (ff == 0 && fr == 0) {
           if (kind > kRook) return rd.Fail(no, "指し手が読めません");
           m.dropKind = kind;
         } else {
           if (ff < 1 || fr < 1) return rd.Fail(no, "指し手が読めません");
-          ToInternalSquare(rd.record.firstMover, ff, fr, m.fromFile, m.fromRank);
+          NotationToInternal<int32_t>(rd.record.firstMover, ff, fr, m.fromFile, m.fromRank);
           const int at = rd.pos.Owner(m.fromFile, m.fromRank) == side
                              ? rd.pos.KindAt(m.fromFile, m.fromRank)
                              : 0;
           if (at == 0) return rd.Fail(no, "移動元の駒が合いません");
           if (kind != at) {
-            if (!Promotable(at) || kind != at + kPromoteOffset)
+            if (!CanPromote(at) || kind != at + kPromoteOffset)
               return rd.Fail(no, "移動元の駒が合いません");
             m.promote = 1;
           }

@@ -11,7 +11,9 @@
 #include <memory>
 
 #include "shogi/records/cp932.h"
+#include "shogi/rules/coordinates.h"
 #include "shogi/rules/legality.h"
+#include "shogi/rules/scan.h"
 
 namespace shogi::records {
 
@@ -22,116 +24,6 @@ constexpr std::string_view kComputerName = "rⅡ";
 // Index = drop kind; 0 is the name of a board move.
 constexpr std::array<std::string_view, 8> kPieceNames = {"・", "歩", "香", "桂",
                                                          "銀", "金", "角", "飛"};
-
-// Shogi notation (seen from sente) of an internal square, and back.
-void ToNotation(int firstMover, int fileIndex, int rankIndex, int& file, int& rank) {
-  if (firstMover == 1) {
-    file = 9 - fileIndex;
-    rank = rankIndex + 1;
-  } else {
-    file = fileIndex + 1;
-    rank = 9 - rankIndex;
-  }
-}
-
-void FromNotation(int firstMover, int file, int rank, int32_t& fileIndex, int32_t& rankIndex) {
-  if (firstMover == 1) {
-    fileIndex = 9 - file;
-    rankIndex = rank - 1;
-  } else {
-    fileIndex = file - 1;
-    rankIndex = 9 - rank;
-  }
-}
-
-bool IsSpace(char c) {
-  return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\v' || c == '\f';
-}
-
-// Reads CP932 text the way the C library's scanf reads it with a format: a blank or line
-// feed in the format skips any run of white space, other characters must match, %<w>d reads
-// an integer of at most w characters and %<w>s a word of at most w bytes, both after white
-// space. Formats are written in UTF-8; their literal parts are matched in CP932.
-class Scanner {
- public:
-  explicit Scanner(std::string_view in) : in_(in) {}
-
-  // True when nothing but white space is left.
-  bool AtEnd() {
-    SkipSpace();
-    return pos_ == in_.size();
-  }
-
-  bool Match(std::string_view format, std::vector<std::string>& fields) {
-    fields.clear();
-    std::size_t i = 0;
-    while (i < format.size()) {
-      const char c = format[i];
-      if (IsSpace(c)) {
-        SkipSpace();
-        ++i;
-      } else if (c == '%') {
-        ++i;
-        int width = 0;
-        while (i < format.size() && format[i] >= '0' && format[i] <= '9')
-          width = width * 10 + (format[i++] - '0');
-        if (i >= format.size()) return false;
-        const char conv = format[i++];
-        std::string field;
-        if (conv == 'd' ? !ReadInt(width, field) : !ReadWord(width, field)) return false;
-        fields.push_back(std::move(field));
-      } else {
-        std::size_t end = i;
-        while (end < format.size() && !IsSpace(format[end]) && format[end] != '%') ++end;
-        const auto literal = Utf8ToCp932(format.substr(i, end - i));
-        if (!literal || in_.substr(pos_, literal->size()) != *literal) return false;
-        pos_ += literal->size();
-        i = end;
-      }
-    }
-    return true;
-  }
-
- private:
-  void SkipSpace() {
-    while (pos_ < in_.size() && IsSpace(in_[pos_])) ++pos_;
-  }
-
-  bool ReadInt(int width, std::string& out) {
-    SkipSpace();
-    const std::size_t limit = width > 0 ? static_cast<std::size_t>(width) : in_.size();
-    std::size_t n = 0;
-    if (pos_ < in_.size() && (in_[pos_] == '-' || in_[pos_] == '+') && n < limit) {
-      out += in_[pos_++];
-      ++n;
-    }
-    std::size_t digits = 0;
-    while (pos_ < in_.size() && n < limit && in_[pos_] >= '0' && in_[pos_] <= '9') {
-      out += in_[pos_++];
-      ++n;
-      ++digits;
-    }
-    return digits > 0;
-  }
-
-  bool ReadWord(int width, std::string& out) {
-    SkipSpace();
-    const std::size_t limit = width > 0 ? static_cast<std::size_t>(width) : in_.size();
-    while (pos_ < in_.size() && out.size() < limit && !IsSpace(in_[pos_])) out += in_[pos_++];
-    return !out.empty();
-  }
-
-  std::string_view in_;
-  std::size_t pos_ = 0;
-};
-
-bool ToInt(const std::string& text, int& value) {
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-  if (first != last && *first == '+') ++first;
-  const auto [ptr, ec] = std::from_chars(first, last, value);
-  return ec == std::errc() && ptr == last;
-}
 
 bool Fail(std::string* why, std::string text) {
   if (why) *why = std::move(text);
@@ -255,8 +147,9 @@ std::optional<std::string> FormatRecord(const GameState& gs) {
     const MoveRec& m = gs.moveRec[i];
     if (m.dropKind < 0 || m.dropKind >= static_cast<int>(kPieceNames.size())) return std::nullopt;
     int toFile = 0, toRank = 0, fromFile = 0, fromRank = 0;
-    ToNotation(gs.firstMover, m.toFile, m.toRank, toFile, toRank);
-    if (m.dropKind == 0) ToNotation(gs.firstMover, m.fromFile, m.fromRank, fromFile, fromRank);
+    InternalToNotation(gs.firstMover, m.toFile, m.toRank, toFile, toRank);
+    if (m.dropKind == 0)
+      InternalToNotation(gs.firstMover, m.fromFile, m.fromRank, fromFile, fromRank);
     text += Format("%3d %d%d%d%d%d%s \n", i, toFile, toRank, fromFile, fromRank, m.promote,
                    std::string(kPieceNames[m.dropKind]).c_str());
   }
@@ -273,7 +166,7 @@ std::optional<RecordData> Bad(std::string* why, std::string text) {
 }  // namespace
 
 std::optional<RecordData> ParseRecord(std::string_view bytes, std::string* why) {
-  Scanner in(bytes);
+  FormatScanner in(bytes, [](std::string_view utf8) { return Utf8ToCp932(utf8); });
   std::vector<std::string> f;
   RecordData r;
 
@@ -287,16 +180,16 @@ std::optional<RecordData> ParseRecord(std::string_view bytes, std::string* why) 
   // As the game always did, the gote name decides.
   r.firstMover = gote == kComputerName ? 1 : 2;
 
-  if (!in.Match("レベル；%d \n", f) || !ToInt(f[0], r.level)) return Bad(why, "no level line");
+  if (!in.Match("レベル；%d \n", f) || !ScannedInt(f[0], r.level)) return Bad(why, "no level line");
   if (r.level < 0 || r.level > 3) return Bad(why, "level out of range");
   if (!in.Match("\n消費時間 \n", f)) return Bad(why, "no time heading");
-  if (!in.Match("      computer %6d \n", f) || !ToInt(f[0], r.computerSeconds))
+  if (!in.Match("      computer %6d \n", f) || !ScannedInt(f[0], r.computerSeconds))
     return Bad(why, "no computer time");
-  if (!in.Match("      man      %6d \n", f) || !ToInt(f[0], r.playerSeconds))
+  if (!in.Match("      man      %6d \n", f) || !ScannedInt(f[0], r.playerSeconds))
     return Bad(why, "no player time");
   if (r.computerSeconds < 0 || r.playerSeconds < 0) return Bad(why, "negative time");
   int n = 0;
-  if (!in.Match("手数；%3d \n\n", f) || !ToInt(f[0], n)) return Bad(why, "no move count");
+  if (!in.Match("手数；%3d \n\n", f) || !ScannedInt(f[0], n)) return Bad(why, "no move count");
   if (n < 0 || n > kMaxMoves) return Bad(why, "move count out of range");
 
   for (int i = 1; i <= n; ++i) {
@@ -304,10 +197,10 @@ std::optional<RecordData> ParseRecord(std::string_view bytes, std::string* why) 
     if (!in.Match("%3d %1d%1d%1d%1d%1d%2s \n", f)) return Bad(why, line + "malformed line");
     int d[5];  // to file, to rank, from file, from rank, promote
     int number = 0;
-    if (!ToInt(f[0], number)) return Bad(why, line + "bad number");
+    if (!ScannedInt(f[0], number)) return Bad(why, line + "bad number");
     if (number != i) return Bad(why, line + "numbered " + f[0]);
     for (int k = 0; k < 5; ++k)
-      if (!ToInt(f[k + 1], d[k])) return Bad(why, line + "bad digit");
+      if (!ScannedInt(f[k + 1], d[k])) return Bad(why, line + "bad digit");
     const std::string name = NameOf(f[6]);
     int kind = -1;
     for (std::size_t k = 0; k < kPieceNames.size(); ++k)
@@ -316,10 +209,10 @@ std::optional<RecordData> ParseRecord(std::string_view bytes, std::string* why) 
     auto digit = [](int v) { return v >= 1 && v <= 9; };
     if (!digit(d[0]) || !digit(d[1])) return Bad(why, line + "bad destination");
     MoveRec m;
-    FromNotation(r.firstMover, d[0], d[1], m.toFile, m.toRank);
+    NotationToInternal<int32_t>(r.firstMover, d[0], d[1], m.toFile, m.toRank);
     if (kind == 0) {
       if (!digit(d[2]) || !digit(d[3])) return Bad(why, line + "bad origin");
-      FromNotation(r.firstMover, d[2], d[3], m.fromFile, m.fromRank);
+      NotationToInternal<int32_t>(r.firstMover, d[2], d[3], m.fromFile, m.fromRank);
     } else {
       if (d[2] != 0 || d[3] != 0) return Bad(why, line + "drop with an origin");
       m.dropKind = kind;

@@ -88,6 +88,20 @@ constexpr bool Near(int sq, int kingSq) {
          std::abs(SqRank(sq) - SqRank(kingSq)) <= 1;
 }
 
+// Gains of the move valuation that have no table of their own.
+constexpr int kKingStepGain = 64;
+constexpr int kOpenLineGain = 62;  // a pawn step that opens the rook's or bishop's line
+// Pruning thresholds: beside the escape of an attacked major piece, and in the opening on a
+// square the enemy controls.
+constexpr int kWeakBesideMajorEscape = 66;
+constexpr int kWeakInTheOpening = 78;
+
+// Is the value the escape of an attacked bishop, rook, horse or dragon?
+constexpr bool IsMajorEscape(int value) {
+  return value == kPieceRank[kBishop] || value == kPieceRank[kHorse] ||
+         value == kPieceRank[kRook] || value == kPieceRank[kDragon];
+}
+
 constexpr bool InOwnCamp(int side, int rank) {
   return side == kComputerSide ? rank < 3 : rank > 5;
 }
@@ -400,7 +414,7 @@ void Analysis::ValueMoves() {
         if (Balance(x.T) >= 0 && kCaptureGain[x.K] < l.value - 2) gains.Add(l.value);
       }
       // King step.
-      if (!x.drop && x.K == kKing && OwnKingScore() > -4) gains.Add(64);
+      if (!x.drop && x.K == kKing && OwnKingScore() > -4) gains.Add(kKingStepGain);
       // New attacks.
       if (best != kEvasionMark && (ply_ <= gs_.level || gs_.gamePhase < 4) &&
           !ValueNewAttacks(m, x, gains))
@@ -412,8 +426,8 @@ void Analysis::ValueMoves() {
         gains.Add(DefenceGain(enemy, x.T));
       // Opening lines for the rook and bishop.
       if (gs_.gamePhase < 4 && !x.drop && x.K == kPawn) {
-        if (own.byKind[x.O][kRook] > 0) gains.Add(62);
-        if (own.byKind[x.O][kBishop] > 0) gains.Add(62);
+        if (own.byKind[x.O][kRook] > 0) gains.Add(kOpenLineGain);
+        if (own.byKind[x.O][kBishop] > 0) gains.Add(kOpenLineGain);
       }
       if (gains.First() > 0) e.supportBalance = Balance(x.T) - (x.drop ? 0 : 1);
       gains.SortDescending();
@@ -429,9 +443,9 @@ void Analysis::ValueMoves() {
       e.value = kLossScore;
       e.illegal = 1;
     }
-    if ((best == 90 || best == 92 || best == 94 || best == 96) && e.value < 66)
-      e.value = kLossScore;
-    if (gs_.gamePhase < 3 && e.value < 78 &&
+    // When saving an attacked major piece is the best move, only strong moves stay.
+    if (IsMajorEscape(best) && e.value < kWeakBesideMajorEscape) e.value = kLossScore;
+    if (gs_.gamePhase < 3 && e.value < kWeakInTheOpening &&
         gs_.controlBalance.counts[Sq(e.move.toFile, e.move.toRank)] < 0)
       e.value = kLossScore;
   }

@@ -6,14 +6,10 @@
 #pragma once
 
 #include "shogi/rules/game_state.h"
+#include "shogi/rules/movement.h"
 #include "shogi/rules/square_set.h"
 
 namespace shogi {
-
-// Forward rank step of a side's pieces.
-constexpr int Forward(int side) {
-  return side == kComputerSide ? 1 : -1;
-}
 
 namespace detail {
 
@@ -74,76 +70,19 @@ inline void ForEachAttackOfKind(const Position& pos, int side, int kind, int f, 
                                 Sink&& sink) {
   using namespace detail;
   const int fw = Forward(side);
-  auto rookSlides = [&] {
-    Slide(pos, side, f, r, 0, fw, kForwardFileCarriers, kForwardFileSteps, sink);
-    Slide(pos, side, f, r, 0, -fw, kFileCarriers, kOrthogonalSteps, sink);
-    Slide(pos, side, f, r, 1, 0, kFileCarriers, kOrthogonalSteps, sink);
-    Slide(pos, side, f, r, -1, 0, kFileCarriers, kOrthogonalSteps, sink);
-  };
-  auto bishopSlides = [&] {
-    Slide(pos, side, f, r, -1, fw, kDiagonalCarriers, kForwardDiagonalSteps, sink);
-    Slide(pos, side, f, r, 1, fw, kDiagonalCarriers, kForwardDiagonalSteps, sink);
-    Slide(pos, side, f, r, -1, -fw, kDiagonalCarriers, kBackwardDiagonalSteps, sink);
-    Slide(pos, side, f, r, 1, -fw, kDiagonalCarriers, kBackwardDiagonalSteps, sink);
-  };
-  switch (kind) {
-    case kPawn:
-      Step(f, r + fw, sink);
-      break;
-    case kLance:
-      Slide(pos, side, f, r, 0, fw, kForwardFileCarriers, kForwardFileSteps, sink);
-      break;
-    case kKnight:
-      Step(f + 1, r + 2 * fw, sink);
-      Step(f - 1, r + 2 * fw, sink);
-      break;
-    case kSilver:
-      Step(f - 1, r + fw, sink);
-      Step(f, r + fw, sink);
-      Step(f + 1, r + fw, sink);
-      Step(f - 1, r - fw, sink);
-      Step(f + 1, r - fw, sink);
-      break;
-    case kGold:
-    case kProPawn:
-    case kProLance:
-    case kProKnight:
-    case kProSilver:
-      Step(f - 1, r + fw, sink);
-      Step(f, r + fw, sink);
-      Step(f + 1, r + fw, sink);
-      Step(f - 1, r, sink);
-      Step(f + 1, r, sink);
-      Step(f, r - fw, sink);
-      break;
-    case kBishop:
-      bishopSlides();
-      break;
-    case kHorse:
-      bishopSlides();
-      Step(f, r + 1, sink);
-      Step(f + 1, r, sink);
-      Step(f - 1, r, sink);
-      Step(f, r - 1, sink);
-      break;
-    case kRook:
-      rookSlides();
-      break;
-    case kDragon:
-      rookSlides();
-      Step(f - 1, r + 1, sink);
-      Step(f + 1, r + 1, sink);
-      Step(f - 1, r - 1, sink);
-      Step(f + 1, r - 1, sink);
-      break;
-    case kKing:
-      for (int df = -1; df <= 1; ++df)
-        for (int dr = -1; dr <= 1; ++dr)
-          if (df != 0 || dr != 0) Step(f + df, r + dr, sink);
-      break;
-    default:
-      break;
-  }
+  const Movement& mv = MovementOf(side, kind);
+  mv.ForEachSlide([&](Direction d) {
+    // Which friendly pieces a line runs through, and which ones it reaches one step beyond.
+    if (d.df == 0 && d.dr == fw)
+      Slide(pos, side, f, r, d.df, d.dr, kForwardFileCarriers, kForwardFileSteps, sink);
+    else if (d.df == 0 || d.dr == 0)
+      Slide(pos, side, f, r, d.df, d.dr, kFileCarriers, kOrthogonalSteps, sink);
+    else if (d.dr == fw)
+      Slide(pos, side, f, r, d.df, d.dr, kDiagonalCarriers, kForwardDiagonalSteps, sink);
+    else
+      Slide(pos, side, f, r, d.df, d.dr, kDiagonalCarriers, kBackwardDiagonalSteps, sink);
+  });
+  mv.ForEachStep([&](Direction d) { Step(f + d.df, r + d.dr, sink); });
 }
 
 // Calls sink(square) for every square the piece on (f, r) attacks, continuations included.
@@ -161,32 +100,17 @@ namespace detail {
 struct StepTables {
   SquareSet set[3][kKindCount][81];
   constexpr StepTables() {
-    for (int side = 1; side <= 2; ++side) {
-      const int fw = Forward(side);
-      for (int sq = 0; sq < 81; ++sq) {
-        const int f = SqFile(sq), r = SqRank(sq);
-        auto add = [&](int kind, int df, int dr) {
-          if (OnBoard(f + df, r + dr)) set[side][kind][sq].Add(Sq(f + df, r + dr));
-        };
-        add(kPawn, 0, fw);
-        add(kKnight, 1, 2 * fw);
-        add(kKnight, -1, 2 * fw);
-        for (int df = -1; df <= 1; ++df) {
-          add(kSilver, df, fw);
-          for (int gold : {kGold, kProPawn, kProLance, kProKnight, kProSilver}) add(gold, df, fw);
+    for (int side = kPlayerSide; side <= kComputerSide; ++side)
+      for (int kind = 0; kind < kKindCount; ++kind) {
+        const Movement& mv = MovementOf(side, kind);
+        if (mv.slideCount > 0) continue;
+        for (int sq = 0; sq < 81; ++sq) {
+          const int f = SqFile(sq), r = SqRank(sq);
+          mv.ForEachStep([&](Direction d) {
+            if (OnBoard(f + d.df, r + d.dr)) set[side][kind][sq].Add(Sq(f + d.df, r + d.dr));
+          });
         }
-        add(kSilver, -1, -fw);
-        add(kSilver, 1, -fw);
-        for (int gold : {kGold, kProPawn, kProLance, kProKnight, kProSilver}) {
-          add(gold, -1, 0);
-          add(gold, 1, 0);
-          add(gold, 0, -fw);
-        }
-        for (int df = -1; df <= 1; ++df)
-          for (int dr = -1; dr <= 1; ++dr)
-            if (df != 0 || dr != 0) add(kKing, df, dr);
       }
-    }
   }
 };
 inline constexpr StepTables kStepTables{};
@@ -221,55 +145,16 @@ void BuildPieceList(GameState& gs, const Position& pos);
 // one that is occupied.
 template <class Sink>
 inline void ForEachReach(const Position& pos, int side, int f, int r, Sink&& sink) {
-  const int fw = Forward(side);
-  auto slide = [&](int df, int dr) {
-    int x = f + df, y = r + dr;
-    while (OnBoard(x, y)) {
+  const Movement& mv = MovementOf(side, pos.KindAt(f, r));
+  mv.ForEachSlide([&](Direction d) {
+    for (int x = f + d.df, y = r + d.dr; OnBoard(x, y); x += d.df, y += d.dr) {
       sink(Sq(x, y));
       if (pos.Owner(x, y) != 0) return;
-      x += df;
-      y += dr;
     }
-  };
-  auto step = [&](int x, int y) {
-    if (OnBoard(x, y)) sink(Sq(x, y));
-  };
-  switch (pos.KindAt(f, r)) {
-    case kLance:
-      slide(0, fw);
-      break;
-    case kBishop:
-    case kHorse:
-      slide(-1, fw);
-      slide(1, fw);
-      slide(-1, -fw);
-      slide(1, -fw);
-      if (pos.KindAt(f, r) == kHorse) {
-        step(f, r + 1);
-        step(f + 1, r);
-        step(f - 1, r);
-        step(f, r - 1);
-      }
-      break;
-    case kRook:
-    case kDragon:
-      slide(0, fw);
-      slide(0, -fw);
-      slide(1, 0);
-      slide(-1, 0);
-      if (pos.KindAt(f, r) == kDragon) {
-        step(f - 1, r + 1);
-        step(f + 1, r + 1);
-        step(f - 1, r - 1);
-        step(f + 1, r - 1);
-      }
-      break;
-    default: {
-      // Step pieces reach exactly what they attack; steps have no continuations.
-      ForEachAttack(pos, side, f, r, sink);
-      break;
-    }
-  }
+  });
+  mv.ForEachStep([&](Direction d) {
+    if (OnBoard(f + d.df, r + d.dr)) sink(Sq(f + d.df, r + d.dr));
+  });
 }
 
 }  // namespace shogi

@@ -47,7 +47,7 @@ void ResetGameState(GameState& gs) {
   for (auto& e : gs.moveList) e.Clear();
   gs.computerKingScore = 0;
   gs.playerKingScore = 0;
-  gs.gameResult = 0;
+  gs.gameResult = kResultNone;
   gs.openingType = 0;
   gs.kingDanger = 0;
   gs.baseScore = 0;

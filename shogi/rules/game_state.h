@@ -145,6 +145,12 @@ struct GameState {
   Position& Current() { return snapshot[moveNumber]; }
 };
 
+// Values of gameResult. Above kResultMateNow it holds the plies of a forced mate found (3,
+// 5 or 7).
+inline constexpr int kResultNone = 0;             // the game goes on
+inline constexpr int kResultComputerResigns = 1;  // every move of the computer loses
+inline constexpr int kResultMateNow = 2;          // the computer mates at once or takes the king
+
 // The start position (player at the bottom).
 Position StartPosition();
 

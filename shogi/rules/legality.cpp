@@ -3,14 +3,11 @@
 #include <cstdlib>
 
 #include "shogi/rules/game_state.h"
+#include "shogi/rules/movement.h"
 
 namespace shogi {
 
 namespace {
-
-constexpr int Ahead(int side) {
-  return side == kComputerSide ? 1 : -1;
-}
 
 constexpr bool InZoneOf(int side, int rank) {
   return side == kComputerSide ? rank >= 6 : rank <= 2;
@@ -21,54 +18,16 @@ constexpr int RanksToGo(int side, int rank) {
   return side == kComputerSide ? 8 - rank : rank;
 }
 
-constexpr bool IsGoldLike(int kind) {
-  return kind == kGold || kind == kProPawn || kind == kProLance || kind == kProKnight ||
-         kind == kProSilver;
-}
-
 // Whether a piece of `kind` owned by `side` moves by (df, dr) in one step (slides not
 // counted beyond their first square).
 bool StepsBy(int kind, int side, int df, int dr) {
-  const int fw = Ahead(side);
-  const int adf = std::abs(df), adr = std::abs(dr);
-  const bool adjacent = adf <= 1 && adr <= 1 && (adf | adr) != 0;
-  switch (kind) {
-    case kPawn:
-    case kLance:
-      return df == 0 && dr == fw;
-    case kKnight:
-      return adf == 1 && dr == 2 * fw;
-    case kSilver:
-      return (adf == 1 && adr == 1) || (df == 0 && dr == fw);
-    case kBishop:
-      return adjacent && adf == 1 && adr == 1;
-    case kRook:
-      return adjacent && (adf == 0 || adr == 0);
-    case kHorse:
-    case kDragon:
-    case kKing:
-      return adjacent;
-    default:
-      // Gold and the promoted small pieces: not diagonally backwards.
-      return IsGoldLike(kind) && adjacent && !(adf == 1 && dr == -fw);
-  }
+  const Movement& mv = MovementOf(side, kind);
+  return mv.Steps({df, dr}) || mv.Slides({df, dr});
 }
 
 // Whether a piece of `kind` owned by `side` slides along the unit direction (ux, uy).
 bool SlidesAlong(int kind, int side, int ux, int uy) {
-  const bool diagonal = ux != 0 && uy != 0;
-  switch (kind) {
-    case kLance:
-      return ux == 0 && uy == Ahead(side);
-    case kBishop:
-    case kHorse:
-      return diagonal;
-    case kRook:
-    case kDragon:
-      return !diagonal;
-    default:
-      return false;
-  }
+  return MovementOf(side, kind).Slides({ux, uy});
 }
 
 int Sign(int v) {
@@ -118,16 +77,11 @@ int CountAttackers(const Position& pos, int side, int f, int r, int enough) {
         if (++n >= enough) return n;
     }
   // Knights jump in from two ranks behind the square, seen from their side.
-  const int kr = r - 2 * Ahead(side);
+  const int kr = r - 2 * Forward(side);
   for (int kf : {f - 1, f + 1})
     if (OnBoard(kf, kr) && pos.Owner(kf, kr) == side && pos.KindAt(kf, kr) == kKnight)
       if (++n >= enough) return n;
   return n;
-}
-
-bool CanPromote(int kind) {
-  return kind == kPawn || kind == kLance || kind == kKnight || kind == kSilver || kind == kBishop ||
-         kind == kRook;
 }
 
 // Whether a piece of `kind` standing on `rank` could never move again.
@@ -231,7 +185,7 @@ bool IsLegalMove(const Position& pos, int side, const MoveRec& m) {
   if (m.dropKind != kPawn) return true;
   // A pawn drop may give check but not mate. It checks only a king right in front of it.
   const int enemy = Opponent(side);
-  const int fr = m.toRank + Ahead(side);
+  const int fr = m.toRank + Forward(side);
   if (!OnBoard(m.toFile, fr) || after.Owner(m.toFile, fr) != enemy ||
       after.KindAt(m.toFile, fr) != kKing)
     return true;

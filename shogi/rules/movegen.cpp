@@ -6,79 +6,20 @@ namespace shogi {
 
 namespace {
 
-struct Delta {
-  int df, dr;
-};
-
-// Step orders of the step pieces, per side (index 0 unused, 1 player, 2 computer).
-constexpr Delta kSilverSteps[3][5] = {{},
-                                      {{0, -1}, {-1, -1}, {1, -1}, {-1, 1}, {1, 1}},
-                                      {{0, 1}, {-1, 1}, {1, 1}, {-1, -1}, {1, -1}}};
-constexpr Delta kGoldSteps[3][6] = {{},
-                                    {{0, -1}, {1, -1}, {-1, -1}, {1, 0}, {-1, 0}, {0, 1}},
-                                    {{0, 1}, {-1, 1}, {1, 1}, {1, 0}, {-1, 0}, {0, -1}}};
-constexpr Delta kDiagonalSlides[4] = {{-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
-constexpr Delta kOrthogonalSlides[4] = {{0, 1}, {0, -1}, {1, 0}, {-1, 0}};
-constexpr Delta kOrthogonalSteps[4] = {{0, 1}, {1, 0}, {-1, 0}, {0, -1}};
-constexpr Delta kDiagonalSteps[4] = {{-1, 1}, {1, 1}, {-1, -1}, {1, -1}};
-
 class Generator {
  public:
   Generator(GameState& gs, const Position& pos, int side, int f, int r)
       : gs_(gs), pos_(pos), side_(side), f_(f), r_(r) {}
 
+  // Slides first, then steps, each in the movement table's order.
   void Run() {
     const int kind = pos_.KindAt(f_, r_);
-    const int fw = Forward(side_);
-    switch (kind) {
-      case kPawn:
-        if (Usable(f_, r_ + fw)) Add(f_, r_ + fw, InZone(side_, r_ + fw) ? 1 : 0);
-        break;
-      case kLance:
-        SlideMoves(0, fw, [&](int x, int y) { AddLikeLance(x, y); });
-        break;
-      case kKnight:
-        if (Usable(f_ + 1, r_ + 2 * fw)) AddLikeLance(f_ + 1, r_ + 2 * fw);
-        if (Usable(f_ - 1, r_ + 2 * fw)) AddLikeLance(f_ - 1, r_ + 2 * fw);
-        break;
-      case kSilver:
-        for (const Delta& d : kSilverSteps[side_]) {
-          const int x = f_ + d.df, y = r_ + d.dr;
-          if (!Usable(x, y)) continue;
-          const bool forward = d.dr == fw;
-          Add(x, y, 0);
-          if ((forward && InZone(side_, y)) || (!forward && InZone(side_, r_))) Add(x, y, 1);
-        }
-        break;
-      case kGold:
-      case kProPawn:
-      case kProLance:
-      case kProKnight:
-      case kProSilver:
-        for (const Delta& d : kGoldSteps[side_])
-          if (Usable(f_ + d.df, r_ + d.dr)) Add(f_ + d.df, r_ + d.dr, 0);
-        break;
-      case kBishop:
-      case kRook:
-      case kHorse:
-      case kDragon: {
-        const bool promotes = kind == kBishop || kind == kRook;
-        const bool diagonal = kind == kBishop || kind == kHorse;
-        for (const Delta& d : diagonal ? kDiagonalSlides : kOrthogonalSlides)
-          SlideMoves(d.df, d.dr, [&](int x, int y) {
-            Add(x, y, promotes && (InZone(side_, r_) || InZone(side_, y)) ? 1 : 0);
-          });
-        if (kind == kHorse) Steps(kOrthogonalSteps);
-        if (kind == kDragon) Steps(kDiagonalSteps);
-        break;
-      }
-      case kKing:
-        Steps(kOrthogonalSteps);
-        Steps(kDiagonalSteps);
-        break;
-      default:
-        break;
-    }
+    const Movement& mv = MovementOf(side_, kind);
+    mv.ForEachSlide(
+        [&](Direction d) { SlideMoves(d.df, d.dr, [&](int x, int y) { AddOf(kind, d, x, y); }); });
+    mv.ForEachStep([&](Direction d) {
+      if (Usable(f_ + d.df, r_ + d.dr)) AddOf(kind, d, f_ + d.df, r_ + d.dr);
+    });
   }
 
  private:
@@ -100,10 +41,31 @@ class Generator {
     }
   }
 
-  template <std::size_t N>
-  void Steps(const Delta (&deltas)[N]) {
-    for (const Delta& d : deltas)
-      if (Usable(f_ + d.df, r_ + d.dr)) Add(f_ + d.df, r_ + d.dr, 0);
+  // The entries of a move of `kind` in direction d to (x, y): with promotion, without, or
+  // both, by the rules of the kind.
+  void AddOf(int kind, Direction d, int x, int y) {
+    switch (kind) {
+      case kPawn:
+        Add(x, y, InZone(side_, y) ? 1 : 0);
+        break;
+      case kLance:
+      case kKnight:
+        AddLikeLance(x, y);
+        break;
+      case kSilver: {
+        const bool forward = d.dr == Forward(side_);
+        Add(x, y, 0);
+        if ((forward && InZone(side_, y)) || (!forward && InZone(side_, r_))) Add(x, y, 1);
+        break;
+      }
+      case kBishop:
+      case kRook:
+        Add(x, y, InZone(side_, r_) || InZone(side_, y) ? 1 : 0);
+        break;
+      default:
+        Add(x, y, 0);
+        break;
+    }
   }
 
   template <class AddFn>

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "shogi/rules/coordinates.h"
+
 namespace shogi {
 
 namespace {
@@ -27,23 +29,11 @@ constexpr int kPieceTotals[8] = {0, 18, 4, 4, 4, 4, 2, 2};
 }  // namespace
 
 void UsiToInternal(int firstMover, int file, int rank, int& fileIndex, int& rankIndex) {
-  if (firstMover == 2) {
-    fileIndex = file - 1;
-    rankIndex = 9 - rank;
-  } else {
-    fileIndex = 9 - file;
-    rankIndex = rank - 1;
-  }
+  NotationToInternal(firstMover, file, rank, fileIndex, rankIndex);
 }
 
 void InternalToUsi(int firstMover, int fileIndex, int rankIndex, int& file, int& rank) {
-  if (firstMover == 2) {
-    file = fileIndex + 1;
-    rank = 9 - rankIndex;
-  } else {
-    file = 9 - fileIndex;
-    rank = rankIndex + 1;
-  }
+  InternalToNotation(firstMover, fileIndex, rankIndex, file, rank);
 }
 
 std::string MoveToUsi(const MoveRec& m, int firstMover) {

@@ -25,7 +25,8 @@ struct UsiPosition {
   bool operator==(const UsiPosition&) const = default;
 };
 
-// Internal square of a USI square (file 1..9, rank 1..9) for the given firstMover, and back.
+// Internal square of a USI square (file 1..9, rank 1..9) for the given firstMover, and back
+// (the conversions of shogi/rules/coordinates.h).
 void UsiToInternal(int firstMover, int file, int rank, int& fileIndex, int& rankIndex);
 void InternalToUsi(int firstMover, int fileIndex, int rankIndex, int& file, int& rank);
 

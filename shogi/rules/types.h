@@ -43,6 +43,10 @@ inline constexpr int kKindCount = 16;
 constexpr bool IsMajor(int kind) {
   return kind == kBishop || kind == kRook || kind == kHorse || kind == kDragon;
 }
+// The kinds that promote: pawn, lance, knight, silver, bishop and rook.
+constexpr bool CanPromote(int kind) {
+  return kind >= kPawn && kind <= kRook && kind != kGold;
+}
 constexpr bool IsSlider(int kind) {
   return kind == kLance || IsMajor(kind);
 }
@@ -51,6 +55,11 @@ constexpr bool IsSlider(int kind) {
 inline constexpr int kWinScore = 32767;
 inline constexpr int kLossScore = -32768;
 inline constexpr int kEvasionMark = 98;
+// A move the previous search prepared as the answer to this very position.
+inline constexpr int kPreparedMark = 97;
+// The value of a check (the gain of attacking the king); values from here up are checks or
+// better.
+inline constexpr int kCheckMark = 73;
 
 // One position: 24 rows of 10 ints.
 //   owner plane  fileIndex*10 + rankIndex            (0 empty, 1 or 2)
@@ -156,6 +165,7 @@ inline constexpr std::array<int, kKindCount> kCaptureGain = {0,  79, 81, 83, 87,
                                                              83, 85, 89, 87, 0,  93, 97, 32767};
 inline constexpr std::array<int, kKindCount> kCheckGain = {0,  62, 63, 64, 67, 68, 69, 71,
                                                            64, 65, 68, 66, 0,  70, 72, 73};
+static_assert(kCheckGain[kKing] == kCheckMark);
 inline constexpr std::array<int, kKindCount> kPromotionGain = {0, 77, 75, 76, 74, 0, 74, 74,
                                                                0, 0,  0,  0,  0,  0, 0,  0};
 inline constexpr std::array<int, kKindCount> kAdvanceGain = {0, 61, 59, 60, 58, 0, 58, 58,
