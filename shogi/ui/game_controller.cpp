@@ -116,7 +116,7 @@ bool CGameController::PutDownPiece(int x, int y) {
   }
   pending().toFile = f;
   pending().toRank = r;
-  if (gs().gameResult.load() == 2) return false;
+  if (gs().gameResult.load() == kResultMateNow) return false;
   return true;
 }
 
@@ -252,7 +252,7 @@ void CGameController::OnTimer() {
 void CGameController::FinishComputerTurn() {
   GameState& g = gs();
   const int result = g.gameResult.load();
-  if (result == 1) {
+  if (result == kResultComputerResigns) {
     g.moveNumber -= 1;
   } else {
     const MoveRec& rec = g.moveRec[g.moveNumber];
@@ -373,7 +373,7 @@ void CGameController::OnUndo() {
   view_.RedrawBoard(Redraw::kWhole);
   AnalyzePlayerMoves();
   SetTurn(Turn::kPlayerToMove);
-  gs().gameResult.store(0);
+  gs().gameResult.store(kResultNone);
 }
 
 void CGameController::OnResign() {

@@ -1,5 +1,7 @@
 #include "shogi/ui/game_texts.h"
 
+#include "shogi/records/record_file.h"
+
 namespace shogi::ui {
 
 QString KindName(int kind) {
@@ -58,7 +60,7 @@ QString ClockText(int64_t ms) {
 std::optional<QString> StatusPaneText(Turn turn, int gameResult, int progressTotal,
                                       int progressDone) {
   const QString full = QString::fromUtf8("■"), empty = QString::fromUtf8("□");
-  if (gameResult > 2) return QString::fromUtf8("%1手で詰みました").arg(gameResult);
+  if (gameResult > kResultMateNow) return QString::fromUtf8("%1手で詰みました").arg(gameResult);
   if (turn != Turn::kComputerThinking) return empty.repeated(10);
   if (progressTotal <= 0) return std::nullopt;
   const int filled = progressDone * 10 / progressTotal;
@@ -93,15 +95,13 @@ int LevelIndex(const QString& name) {
 }
 
 QString SlotName(int slot) {
-  static const char* const kMarks[6] = {"", "①", "②", "③", "④", "⑤"};
-  if (slot < 1 || slot > 5) return QString();
-  return QString::fromUtf8("セーブデータ") + QString::fromUtf8(kMarks[slot]);
+  if (slot < 1 || slot > records::kSlotCount) return QString();
+  const std::string_view name = records::kSlotNames[slot - 1];
+  return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 int SlotOfName(const QString& name) {
-  for (int i = 1; i <= 5; ++i)
-    if (SlotName(i) == name) return i;
-  return 0;
+  return records::SlotOfName(name.toStdString());
 }
 
 QString ComputerLostMessage(int moveNumber) {
