@@ -1,24 +1,10 @@
-// Captures into the hand, the game history's bound, and the refusal of malformed notation.
+// The game history's bound, and the refusal of malformed notation.
 #include <gtest/gtest.h>
 
 #include "test_util.h"
 
 namespace shogi {
 namespace {
-
-using testing_util::FromSfen;
-
-TEST(ApplyMove, CapturesGoToTheHandUnpromotedAndATakenKingToSlot8) {
-  Position p = FromSfen("9/9/9/3gk4/3K+b4/4S4/9/9/9", "p");
-  ApplyMove(p, MoveRec{4, 5, 4, 4, 0, 0}, kPlayerSide);        // takes the horse
-  ApplyMove(p, MoveRec{4, 4, 3, 3, 1, 0}, kPlayerSide);        // takes the gold, promotes
-  ApplyMove(p, MoveRec{0, 0, 4, 2, 0, kPawn}, kComputerSide);  // drops the pawn
-  ApplyMove(p, MoveRec{4, 3, 3, 3, 0, 0}, kComputerSide);      // takes the promoted silver
-  ApplyMove(p, MoveRec{3, 3, 3, 4, 0, 0}, kComputerSide);      // takes the king
-  EXPECT_EQ(p.Hand(kComputerSide, 8), 1);
-  p.SetHand(kComputerSide, 8, 0);
-  EXPECT_EQ(p, FromSfen("9/9/4p4/9/3k5/9/9/9/9", "BGs"));
-}
 
 TEST(GameState, AHistoryThatNeverOverruns) {
   auto gs = testing_util::NewGame();

@@ -99,25 +99,14 @@ class Peer {
     const std::string s = line + "\n";
     failed_ |= write(to_, s.data(), s.size()) < 0;
   }
-  // The next line, or none after `ms` without one.
+  // The next line, or none when `ms` pass without a character.
   std::optional<std::string> Line(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (std::size_t nl; (nl = buffer_.find('\n')) == std::string::npos;) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            end - std::chrono::steady_clock::now())
-                            .count();
+    std::string line;
+    for (char c = 0; c != '\n';) {
       pollfd p{from_, POLLIN, 0};
-      char chunk[4096];
-      ssize_t n = 0;
-      if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0 ||
-          (n = read(from_, chunk, sizeof chunk)) <= 0)
-        return std::nullopt;
-      buffer_.append(chunk, static_cast<std::size_t>(n));
+      if (poll(&p, 1, ms) <= 0 || read(from_, &c, 1) != 1) return std::nullopt;
+      if (c != '\n' && c != '\r') line += c;
     }
-    const std::size_t nl = buffer_.find('\n');
-    std::string line = buffer_.substr(0, nl);
-    buffer_.erase(0, nl + 1);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
   }
   // Lines up to and including the first that starts with `prefix` (the last line is ""
@@ -135,7 +124,6 @@ class Peer {
  private:
   pid_t pid_ = -1;
   int to_ = -1, from_ = -1;
-  std::string buffer_;
   bool failed_ = false;
 };
 
