@@ -39,7 +39,10 @@ TEST(Think, MatesAndResignations) {
       // P*5h would mate (the lances cover the king's sides, the knight guards 5h).
       {"3l1l2k/9/9/9/9/5n3/9/9/4K4", "p", 1, "!P*5h", 0},
       {"3l1l2k/9/9/9/9/5n3/9/9/4K4", "p", 3, "!P*5h", 0},
-      // PAWN_DROP_BELOW_ROOT
+      // Deeper in the mate search, after 6e7f or B*8e, a pawn drop would mate: refused there
+      // too, so no mate is announced.
+      {"2k6/9/9/b8/3g5/5n3/n1K6/2S6/1g7", "pr", 2, "R*5g", 0},
+      {"2k6/9/9/9/4+b4/1p7/3K5/l8/2r1L4", "pb", 2, "7i5i+", 0},
       {"4k4/4G4/4P4/9/9/9/9/9/4K4", "-", 2, "", 1},  // mated: gives up
   };
   for (const auto& c : cases) {
