@@ -1,7 +1,6 @@
-// The static evaluation: the whole sum, the decisive values and each of the six terms, on
-// boards given as SFEN (black = the player, moving toward rankIndex 0; white = the computer).
-// Row i of an SFEN board is rankIndex i and column j is fileIndex j. The expected values were
-// worked out by hand; the notes give the terms (t1..t6) or the parts of a term that make them.
+// The static evaluation: the whole sum, the decisive values and each of the six terms (t1..t6
+// in the notes), worked out by hand on SFEN boards (black = the player; row i of the board is
+// rankIndex i and column j fileIndex j).
 #include "shogi/engine/evaluate.h"
 
 #include <gtest/gtest.h>
@@ -24,11 +23,9 @@ struct Board {
   std::unique_ptr<GameState> gs = testing_util::NewGame();
   Position pos;
   int kc, kp;
-  Board(const std::string& sfen, const std::string& hands, int phase) {
-    pos = testing_util::FromSfen(sfen, hands);
+  Board(const std::string& sfen, const std::string& hands, int phase)
+      : pos(testing_util::FromSfen(sfen, hands)), kc(FindKing(pos, kC)), kp(FindKing(pos, kP)) {
     gs->gamePhase = phase;
-    kc = FindKing(pos, kC);
-    kp = FindKing(pos, kP);
   }
   // The piece list and the maps as the terms read them: `side` fills ownAttackMap.
   void Prepare(int side) {
@@ -40,7 +37,6 @@ struct Board {
   }
 };
 
-// ---------------------------------------------------------------------------------------------
 // Evaluate as a whole: score and the danger to the player's king it leaves behind (unchanged
 // from 1234 where a decisive value returns first).
 
@@ -70,14 +66,13 @@ const EvalCase kEvalCases[] = {
     {"4k4/9/3GGGs2/9/9/4L4/9/9/4K4", "-", kC, 4, -1873, kAny},
     // A bishop shut in by its own pawn: t5 = -2. t1 14, t2 16.
     {"b3k4/1p7/9/9/9/9/9/9/4K4", "-", kC, 5, 686, kAny},
-    // Decisive values come first: a gold touching the player's king wins for the computer
-    // whatever the material; a king in check without evasion loses (in phase 0 too).
+    // First the decisive values: a gold touching the player's king wins whatever the material;
+    // a king in check without evasion loses (in phase 0 too).
     {"4k4/9/9/9/9/9/9/4g4/RB2K2GG", "-", kC, 4, kWinScore, 1234},
     {"k8/G8/9/9/9/L8/9/9/8K", "-", kC, 4, kLossScore, 1234},
     {"k8/G8/9/9/9/L8/9/9/8K", "-", kC, 0, kLossScore, 1234},
     {"k8/9/9/8l/9/9/9/8g/8K", "-", kP, 6, kWinScore, 1234},
-    // A check the king escapes by taking the gold: the terms decide. t1 -9, t2 -112, t3 -19,
-    // t4 18.
+    // A check the king escapes by taking the gold: t1 -9, t2 -112, t3 -19, t4 18.
     {"k8/G8/9/9/9/9/9/9/8K", "-", kC, 4, -1370, 0},
     // Missing kings: their decisive tests are skipped and their blocks are all off the board.
     {"4k4/9/9/9/4G4/9/9/9/9", "-", kC, 3, 49200, 2},
@@ -106,24 +101,19 @@ TEST(Evaluate, EveryPhaseUsesItsOwnWeights) {
   }
 }
 
-// The random addition is reseeded from the clock's second on every call; decisive values get
-// none.
+// The random addition follows the clock's second, whoever is evaluated; decisive values get none.
 TEST(Evaluate, RandomAdditionFollowsTheClock) {
-  for (const int64_t clock : {1700000123, 1700000124}) {
-    Board b("lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL", "-", 3);
-    b.gs->fixedClock = clock;
-    b.gs->useRandom = 1;
-    std::srand(static_cast<unsigned>(clock));
-    const int expected = std::rand() % 100;
-    EXPECT_EQ(Evaluate(*b.gs, b.pos, kC), expected);
-    EXPECT_EQ(Evaluate(*b.gs, b.pos, kP), expected);
-  }
+  Board b("lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL", "-", 3);
   Board mate("k8/G8/9/9/9/L8/9/9/8K", "-", 4);
-  mate.gs->useRandom = 1;
+  b.gs->useRandom = mate.gs->useRandom = 1;
+  b.gs->fixedClock = 1700000123;
+  std::srand(1700000123u);
+  const int expected = std::rand() % 100;
+  EXPECT_EQ(Evaluate(*b.gs, b.pos, kC), expected);
+  EXPECT_EQ(Evaluate(*b.gs, b.pos, kP), expected);
   EXPECT_EQ(Evaluate(*mate.gs, mate.pos, kC), kLossScore);
 }
 
-// ---------------------------------------------------------------------------------------------
 // The terms, on maps built by the rules core.
 
 enum Term { kMaterial, kPlacement, kKingSafety, kExchange, kMobility, kEnemyCamp };
@@ -142,7 +132,6 @@ const TermCase kTermCases[] = {
     // lance's worth when the other holds a lance.
     {kMaterial, "4k4/9/9/9/9/9/9/9/4K4", "L7P8p", 1, kC, -5},  // 8-7-5 -(8-5) +(7-5)
     {kMaterial, "4k4/9/9/9/9/9/9/9/4K4", "L2l", 1, kC, 5},     // 10-5 -5 +5
-    {kMaterial, "4k4/9/9/9/9/9/9/9/4K4", "LPp", 1, kC, -5},    // 1-1-5
     // Promoted pawn against promoted silver: 12-9 up to phase 4, 10-9 to 6, 9-9 after.
     {kMaterial, "4k4/9/9/9/9/+p8/9/9/4K+S3", "-", 4, kC, 3},
     {kMaterial, "4k4/9/9/9/9/+p8/9/9/4K+S3", "-", 5, kC, 1},
@@ -159,8 +148,6 @@ const TermCase kTermCases[] = {
     // Line bonuses (computer 5, player 4) for lances on the king's files and rooks on its
     // ranks, only on the board: 16*13/3 - 16*10/2.
     {kPlacement, "K8/5+r3/9/7L1/1l7/9/6P2/9/8k", "RLpl", 5, kC, 48 - 80, kP},
-    {kPlacement, "K8/5+r3/9/7L1/1l7/9/6P2/9/8k", "RLpl", 5, kC, 69, kC},
-    {kPlacement, "4k4/R8/4G4/8+R/9/9/9/9/4K4", "-", 8, kP, -80},
     // King safety: 3*(aP - aC) + gC + bC - gP - bP.
     {kKingSafety, "4k4/3g1s3/4P4/9/9/9/9/4G4/4K4", "-", 0, kC, 0},
     {kKingSafety, "ks7/1g7/9/1N7/9/8n/9/7S1/7GK", "-", 0, kC, -1},
@@ -170,7 +157,6 @@ const TermCase kTermCases[] = {
     {kExchange, "k8/9/9/3sp4/4G4/4PS3/9/9/8K", "-", 0, kP, -16},
     {kExchange, "9/9/9/3sp4/4G4/3KPk3/9/9/9", "-", 0, kC, 17},
     {kExchange, "k8/4l4/3n5/4p4/4S4/4G4/9/4R4/8K", "-", 0, kC, 28},  // attackers seen through
-    {kExchange, "k8/4l4/9/4+p4/4R4/4PG3/9/9/8K", "-", 0, kC, 13},    // promoted pawn first
     {kExchange, "9/9/9/4p4/4Sk3/3GP4/9/9/8K", "-", 0, kC, 14},  // equal lengths: attacker's king
     // Mobility of bishops and rooks: 0 safe moves -2, 1 -1, 2 -4, more as counted.
     {kMobility, "b5G1r/1p7/8p/9/2k6/9/9/P8/R1N1K3B", "-", 0, kC, -10},
@@ -180,7 +166,6 @@ const TermCase kTermCases[] = {
     {kEnemyCamp, "4k4/9/9/6l2/3n5/1s5p1/9/9/4K4", "-", 4, kC, 11},
     // From phase 5 only squares near the king with two attacks.
     {kEnemyCamp, "4k4/9/9/6l2/3n5/1s5p1/9/9/4K4", "-", 5, kC, 4},
-    {kEnemyCamp, "4k4/9/9/6l2/3n5/1s5p1/9/9/4K4", "-", 5, kC, 0, kP},
     {kEnemyCamp, "4k4/9/9/3P5/9/9/9/9/4K4", "-", 2, kP, -11},
 };
 
