@@ -37,7 +37,9 @@ UsiPosition Sample(const Position& pos, int side) {
 // Runs the reference program once over all positions (the arguments of `position` lines);
 // returns its legal moves per position.
 std::vector<std::set<std::string>> ReferenceMoves(const std::vector<std::string>& positions) {
-  const std::string input = testing::TempDir() + "reference_input.txt";
+  // Named per process: two runs at once must not read each other's positions.
+  const std::string input =
+      testing::TempDir() + "reference_input_" + std::to_string(getpid()) + ".txt";
   {
     std::ofstream in(input);
     in << "usi\nsetoption name UCI_Variant value shogi\nisready\n";
@@ -58,6 +60,7 @@ std::vector<std::set<std::string>> ReferenceMoves(const std::vector<std::string>
       current.insert(line.substr(0, colon));
   }
   pclose(p);
+  std::remove(input.c_str());
   return result;
 }
 
