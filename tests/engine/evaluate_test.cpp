@@ -1,7 +1,6 @@
-// The static evaluation: the whole sum, the decisive values and each of the six terms, on
-// boards given as SFEN (black = the player, moving toward rankIndex 0; white = the computer).
-// Row i of an SFEN board is rankIndex i and column j is fileIndex j. The expected values were
-// worked out by hand; the notes give the terms (t1..t6) or the parts of a term that make them.
+// The static evaluation: the whole sum, the decisive values and each of the six terms (t1..t6
+// in the notes), worked out by hand on SFEN boards (black = the player; row i of the board is
+// rankIndex i and column j fileIndex j).
 #include "shogi/engine/evaluate.h"
 
 #include <gtest/gtest.h>
@@ -24,11 +23,9 @@ struct Board {
   std::unique_ptr<GameState> gs = testing_util::NewGame();
   Position pos;
   int kc, kp;
-  Board(const std::string& sfen, const std::string& hands, int phase) {
-    pos = testing_util::FromSfen(sfen, hands);
+  Board(const std::string& sfen, const std::string& hands, int phase)
+      : pos(testing_util::FromSfen(sfen, hands)), kc(FindKing(pos, kC)), kp(FindKing(pos, kP)) {
     gs->gamePhase = phase;
-    kc = FindKing(pos, kC);
-    kp = FindKing(pos, kP);
   }
   // The piece list and the maps as the terms read them: `side` fills ownAttackMap.
   void Prepare(int side) {
@@ -40,7 +37,6 @@ struct Board {
   }
 };
 
-// ---------------------------------------------------------------------------------------------
 // Evaluate as a whole: score and the danger to the player's king it leaves behind (unchanged
 // from 1234 where a decisive value returns first).
 
@@ -53,13 +49,10 @@ struct EvalCase {
 const EvalCase kEvalCases[] = {
     // The start position is its own mirror: 0. Danger -17 = -(gP: golds 6 + own attacks 11).
     {"lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL", "-", kC, 3, 0, -17},
-    {"lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL", "-", kP, 8, 0, -17},
     // Three computer golds before the player's king. Phase 0 weighs everything with 0 but the
     // king term still runs (danger 3*7). Phase 5: t1 27, t2 96, t3 21 > 17 scaled to 25.
     {"4k4/9/9/9/9/9/3ggg3/9/4K4", "-", kC, 0, 0, 21},
-    {"4k4/9/9/9/9/9/3ggg3/9/4K4", "-", kP, 0, 0, 21},
     {"4k4/9/9/9/9/9/3ggg3/9/4K4", "-", kC, 5, 2348, 21},
-    {"4k4/9/9/9/9/9/3ggg3/9/4K4", "-", kP, 5, 2348, 21},
     // On the threshold: two golds and a pawn, t3 = 3*6 = 18 is scaled to 21; with a player
     // pawn on (3,8) (guard 1 + 1 attack, one more boxed square) t3 = 17 stays.
     // Phase 5: t1 = 19 / 18, t2 = 16*18/3 = 96, the rest 0.
@@ -73,23 +66,18 @@ const EvalCase kEvalCases[] = {
     {"4k4/9/3GGGs2/9/9/4L4/9/9/4K4", "-", kC, 4, -1873, kAny},
     // A bishop shut in by its own pawn: t5 = -2. t1 14, t2 16.
     {"b3k4/1p7/9/9/9/9/9/9/4K4", "-", kC, 5, 686, kAny},
-    {"b3k4/1p7/9/9/9/9/9/9/4K4", "-", kP, 8, 632, kAny},
-    // Decisive values come first: a gold touching the player's king wins for the computer
-    // whatever the material; a king in check without evasion loses (in phase 0 too).
+    // First the decisive values: a gold touching the player's king wins whatever the material;
+    // a king in check without evasion loses (in phase 0 too).
     {"4k4/9/9/9/9/9/9/4g4/RB2K2GG", "-", kC, 4, kWinScore, 1234},
     {"k8/G8/9/9/9/L8/9/9/8K", "-", kC, 4, kLossScore, 1234},
-    {"k8/G8/9/9/9/L8/9/9/8K", "-", kP, 4, kLossScore, 1234},
     {"k8/G8/9/9/9/L8/9/9/8K", "-", kC, 0, kLossScore, 1234},
     {"k8/9/9/8l/9/9/9/8g/8K", "-", kP, 6, kWinScore, 1234},
-    {"k8/9/9/8l/9/9/9/8g/8K", "-", kC, 6, kWinScore, 1234},
-    // A check the king escapes by taking the gold: the terms decide. t1 -9, t2 -112, t3 -19,
-    // t4 18.
+    // A check the king escapes by taking the gold: t1 -9, t2 -112, t3 -19, t4 18.
     {"k8/G8/9/9/9/9/9/9/8K", "-", kC, 4, -1370, 0},
     // Missing kings: their decisive tests are skipped and their blocks are all off the board.
     {"4k4/9/9/9/4G4/9/9/9/9", "-", kC, 3, 49200, 2},
     {"9/9/9/9/4s4/9/9/9/4K4", "-", kP, 3, -49250, 0},
     {"9/9/9/9/9/9/9/9/9", "Pr", kC, 1, 840, 2},
-    {"9/9/9/9/9/9/9/9/9", "Pr", kP, 1, 840, 2},
 };
 
 TEST(Evaluate, Table) {
@@ -104,93 +92,28 @@ TEST(Evaluate, Table) {
   }
 }
 
-// Each phase has its own weights (phases 1..8; the player's score also differs by t6).
+// Each phase has its own weights (phases 1..8).
 TEST(Evaluate, EveryPhaseUsesItsOwnWeights) {
-  struct Case {
-    const char* sfen;
-    int side;
-    int score[9];
-  };
-  const Case cases[] = {
-      {"4k4/9/3GGG3/9/9/4L4/9/9/4K4",
-       kC,
-       {0, -1955, -1635, -2320, -2564, -2544, -2752, -3032, -3088}},
-      {"4k4/9/3GGG3/9/9/4L4/9/9/4K4",
-       kP,
-       {0, -1970, -1650, -2330, -2569, -2549, -2757, -3037, -3093}},
-      {"k8/G8/9/9/9/9/9/9/8K", kC, {0, -237, -147, -930, -1370, -1420, -1713, -1903, -1941}},
-  };
-  for (const Case& c : cases)
-    for (int phase = 1; phase <= 8; ++phase) {
-      Board b(c.sfen, "-", phase);
-      EXPECT_EQ(Evaluate(*b.gs, b.pos, c.side), c.score[phase]) << c.sfen << " phase " << phase;
-    }
-}
-
-TEST(Evaluate, KingScoresAreLeftOnlyWhenTheTermsRan) {
-  Board check("k8/G8/9/9/9/9/9/9/8K", "-", 4);
-  const uint64_t calls = check.gs->evaluateCalls;
-  Evaluate(*check.gs, check.pos, kC);
-  EXPECT_EQ(check.gs->evaluateCalls, calls + 1);
-  EXPECT_EQ(check.gs->kingTermsFresh, 1);
-  EXPECT_EQ(check.gs->kingTermComputer, -19);
-  EXPECT_EQ(check.gs->kingTermPlayer, 0);
-  // The maps are those of the evaluated side again after the evasion count.
-  EXPECT_EQ(check.gs->ownAttackMap.byKind[Sq(0, 1)][kKing], 1);
-  EXPECT_EQ(check.gs->enemyAttackMap.byKind[Sq(0, 0)][kGold], 1);
-
-  Board won("4k4/9/9/9/9/9/9/4g4/RB2K2GG", "-", 4);
-  won.gs->kingTermsFresh = 1;
-  won.gs->kingTermComputer = 55;
-  EXPECT_EQ(Evaluate(*won.gs, won.pos, kC), kWinScore);
-  EXPECT_EQ(won.gs->kingTermsFresh, 0);
-  EXPECT_EQ(won.gs->kingTermComputer, 55);
-}
-
-TEST(Evaluate, RandomAdditionIsReseededFromTheClockEveryTime) {
-  Board b("lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL", "-", 3);
-  b.gs->fixedClock = 1700000123;
-  std::srand(1700000123u);
-  const int expected = std::rand() % 100;
-  b.gs->useRandom = 0;
-  EXPECT_EQ(Evaluate(*b.gs, b.pos, kC), 0);
-  b.gs->useRandom = 1;
-  EXPECT_EQ(Evaluate(*b.gs, b.pos, kC), expected);
-  std::rand();  // whatever ran in between, the same second gives the same score
-  EXPECT_EQ(Evaluate(*b.gs, b.pos, kP), expected);
-  b.gs->fixedClock = 1700000124;
-  std::srand(1700000124u);
-  EXPECT_EQ(Evaluate(*b.gs, b.pos, kC), std::rand() % 100);
-  // Decisive values get nothing added.
-  Board mate("k8/G8/9/9/9/L8/9/9/8K", "-", 4);
-  mate.gs->useRandom = 1;
-  mate.gs->fixedClock = 1700000123;
-  EXPECT_EQ(Evaluate(*mate.gs, mate.pos, kC), kLossScore);
-}
-
-TEST(CountReplies, MateEvasionsAndATakenKing) {
-  struct Case {
-    const char* sfen;
-    const char* hands;
-    int side, expected;
-  };
-  const Case cases[] = {
-      {"k8/G8/9/9/9/L8/9/9/8K", "-", kC, kWinScore},     // the computer is mated
-      {"k8/G8/9/9/9/9/9/9/8K", "-", kC, -1},             // the king takes the gold
-      {"k8/9/9/8l/9/9/9/8g/8K", "-", kP, kWinScore},     // the player is mated
-      {"k8/9/9/9/4r4/9/9/9/4K4", "-", kP, -4},           // four free squares
-      {"k8/9/9/9/4r4/9/9/9/4K4", "G", kP, -7},           // and three interposing drops
-      {"9/9/k8/9/9/9/9/4g4/R3K4", "-", kP, kLossScore},  // the rook takes the king
-  };
-  for (const Case& c : cases) {
-    Board b(c.sfen, c.hands, 0);
-    EXPECT_EQ(c.side == kC ? CountComputerReplies(*b.gs, b.pos) : CountReplies(*b.gs, b.pos),
-              c.expected)
-        << c.sfen << " " << c.hands;
+  const int scores[] = {-1955, -1635, -2320, -2564, -2544, -2752, -3032, -3088};
+  for (int phase = 1; phase <= 8; ++phase) {
+    Board b("4k4/9/3GGG3/9/9/4L4/9/9/4K4", "-", phase);
+    EXPECT_EQ(Evaluate(*b.gs, b.pos, kC), scores[phase - 1]) << phase;
   }
 }
 
-// ---------------------------------------------------------------------------------------------
+// The random addition follows the clock's second, whoever is evaluated; decisive values get none.
+TEST(Evaluate, RandomAdditionFollowsTheClock) {
+  Board b("lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL", "-", 3);
+  Board mate("k8/G8/9/9/9/L8/9/9/8K", "-", 4);
+  b.gs->useRandom = mate.gs->useRandom = 1;
+  b.gs->fixedClock = 1700000123;
+  std::srand(1700000123u);
+  const int expected = std::rand() % 100;
+  EXPECT_EQ(Evaluate(*b.gs, b.pos, kC), expected);
+  EXPECT_EQ(Evaluate(*b.gs, b.pos, kP), expected);
+  EXPECT_EQ(Evaluate(*mate.gs, mate.pos, kC), kLossScore);
+}
+
 // The terms, on maps built by the rules core.
 
 enum Term { kMaterial, kPlacement, kKingSafety, kExchange, kMobility, kEnemyCamp };
@@ -208,20 +131,15 @@ const TermCase kTermCases[] = {
     // Material. Hand pawns above five count nothing; a side without a pawn in hand loses a
     // lance's worth when the other holds a lance.
     {kMaterial, "4k4/9/9/9/9/9/9/9/4K4", "L7P8p", 1, kC, -5},  // 8-7-5 -(8-5) +(7-5)
-    {kMaterial, "4k4/9/9/9/9/9/9/9/4K4", "2l", 1, kC, 15},     // 10 + 5
-    {kMaterial, "4k4/9/9/9/9/9/9/9/4K4", "5P6ps", 1, kC, 8},   // 6+8-5 -(6-5)
     {kMaterial, "4k4/9/9/9/9/9/9/9/4K4", "L2l", 1, kC, 5},     // 10-5 -5 +5
-    {kMaterial, "4k4/9/9/9/9/9/9/9/4K4", "LPp", 1, kC, -5},    // 1-1-5
     // Promoted pawn against promoted silver: 12-9 up to phase 4, 10-9 to 6, 9-9 after.
     {kMaterial, "4k4/9/9/9/9/+p8/9/9/4K+S3", "-", 4, kC, 3},
     {kMaterial, "4k4/9/9/9/9/+p8/9/9/4K+S3", "-", 5, kC, 1},
-    {kMaterial, "4k4/9/9/9/9/+p8/9/9/4K+S3", "-", 6, kC, 1},
     {kMaterial, "4k4/9/9/9/9/+p8/9/9/4K+S3", "-", 7, kC, 0},
     // Placement before phase 3: the table, turned for the computer; 2 per piece in hand.
     // Computer king 1, silver 4, pawn 1, gold in hand 2; player king 1, pawn 4, knight 4,
     // pawns in hand 4.
     {kPlacement, "4k4/5s3/9/9/7p1/P8/9/9/1N2K4", "2Pg", 0, kC, -5},
-    {kPlacement, "4k4/5s3/9/9/7p1/P8/9/9/1N2K4", "2Pg", 2, kC, -5},
     // Computer king 3, horse 5, promoted pawn 3, lance 2; player king 1, dragon 4, bishop 3,
     // silver 4, rook in hand 2.
     {kPlacement, "+R7l/2k6/9/9/4+b4/4B4/+p8/3S5/6K2", "R", 2, kP, -1},
@@ -229,38 +147,26 @@ const TermCase kTermCases[] = {
     {kPlacement, "4k4/5s3/9/9/7p1/P8/9/9/1N2K4", "2Pg", 3, kC, 6},
     // Line bonuses (computer 5, player 4) for lances on the king's files and rooks on its
     // ranks, only on the board: 16*13/3 - 16*10/2.
-    {kPlacement, "K8/5+r3/9/7L1/1l7/9/6P2/9/8k", "RLpl", 5, kC, -11},
     {kPlacement, "K8/5+r3/9/7L1/1l7/9/6P2/9/8k", "RLpl", 5, kC, 48 - 80, kP},
-    {kPlacement, "K8/5+r3/9/7L1/1l7/9/6P2/9/8k", "RLpl", 5, kC, 69, kC},
-    {kPlacement, "4k4/R8/4G4/8+R/9/9/9/9/4K4", "-", 8, kP, -80},
     // King safety: 3*(aP - aC) + gC + bC - gP - bP.
     {kKingSafety, "4k4/3g1s3/4P4/9/9/9/9/4G4/4K4", "-", 0, kC, 0},
-    {kKingSafety, "4k4/3g1s3/4P4/9/9/9/9/4G4/4K4", "-", 0, kP, 0},
     {kKingSafety, "ks7/1g7/9/1N7/9/8n/9/7S1/7GK", "-", 0, kC, -1},
-    {kKingSafety, "ks7/1g7/9/1N7/9/8n/9/7S1/7GK", "-", 0, kP, -1},
     {kKingSafety, "9/9/9/9/9/9/9/9/4K4", "-", 0, kC, -2, kC},  // a missing king is boxed in
     // Exchanges: gain v + d1/2 + d2/3..., loss a1/1 + a2/2...; the longer list keeps its king.
     {kExchange, "k8/9/9/3sp4/4G4/4PS3/9/9/8K", "-", 0, kC, 9},
     {kExchange, "k8/9/9/3sp4/4G4/4PS3/9/9/8K", "-", 0, kP, -16},
     {kExchange, "9/9/9/3sp4/4G4/3KPk3/9/9/9", "-", 0, kC, 17},
-    {kExchange, "9/9/9/3sp4/4G4/3KPk3/9/9/9", "-", 0, kP, -16},
     {kExchange, "k8/4l4/3n5/4p4/4S4/4G4/9/4R4/8K", "-", 0, kC, 28},  // attackers seen through
-    {kExchange, "k8/4l4/9/4+p4/4R4/4PG3/9/9/8K", "-", 0, kC, 13},    // promoted pawn first
     {kExchange, "9/9/9/4p4/4Sk3/3GP4/9/9/8K", "-", 0, kC, 14},  // equal lengths: attacker's king
-    {kExchange, "9/9/9/5k3/4P4/4G4/9/9/8K", "-", 0, kC, 0},
     // Mobility of bishops and rooks: 0 safe moves -2, 1 -1, 2 -4, more as counted.
     {kMobility, "b5G1r/1p7/8p/9/2k6/9/9/P8/R1N1K3B", "-", 0, kC, -10},
-    {kMobility, "b5G1r/1p7/8p/9/2k6/9/9/P8/R1N1K3B", "-", 0, kP, -10},
     // Enemy camp: the best of pawn 11, lance 5, knight 4, silver 1, bishop or rook 2 over the
     // squares the enemy does not attack; the first rule that raises the value counts.
     {kEnemyCamp, "4k4/9/9/1r7/9/1s7/9/9/8K", "-", 4, kC, 2},
-    {kEnemyCamp, "4k4/9/9/1r7/9/1s7/9/P8/8K", "-", 4, kC, 1},
     {kEnemyCamp, "4k4/9/9/6l2/3n5/1s5p1/9/9/4K4", "-", 4, kC, 11},
     // From phase 5 only squares near the king with two attacks.
     {kEnemyCamp, "4k4/9/9/6l2/3n5/1s5p1/9/9/4K4", "-", 5, kC, 4},
-    {kEnemyCamp, "4k4/9/9/6l2/3n5/1s5p1/9/9/4K4", "-", 5, kC, 0, kP},
     {kEnemyCamp, "4k4/9/9/3P5/9/9/9/9/4K4", "-", 2, kP, -11},
-    {kEnemyCamp, "4k4/9/9/3P5/9/9/9/9/4K4", "-", 2, kC, 0},
 };
 
 TEST(Terms, Table) {
@@ -269,69 +175,15 @@ TEST(Terms, Table) {
     b.Prepare(c.side);
     const int kc = c.missingKing == kC ? -1 : b.kc;
     const int kp = c.missingKing == kP ? -1 : b.kp;
-    int got = 0;
-    switch (c.term) {
-      case kMaterial:
-        got = MaterialTerm(*b.gs, b.pos);
-        break;
-      case kPlacement:
-        got = PlacementTerm(*b.gs, b.pos, kc, kp);
-        break;
-      case kKingSafety:
-        got = KingSafetyTerm(*b.gs, b.pos, c.side, kc, kp);
-        break;
-      case kExchange:
-        got = ExchangeTerm(*b.gs, b.pos, c.side);
-        break;
-      case kMobility:
-        got = MajorMobilityTerm(*b.gs, b.pos, c.side);
-        break;
-      case kEnemyCamp:
-        got = EnemyCampTerm(*b.gs, b.pos, c.side, kc, kp);
-        break;
-    }
-    EXPECT_EQ(got, c.expected) << "term " << c.term << " " << c.sfen << " " << c.hands << " phase "
-                               << c.phase << " side " << c.side;
+    const int got[] = {MaterialTerm(*b.gs, b.pos),
+                       PlacementTerm(*b.gs, b.pos, kc, kp),
+                       KingSafetyTerm(*b.gs, b.pos, c.side, kc, kp),
+                       ExchangeTerm(*b.gs, b.pos, c.side),
+                       MajorMobilityTerm(*b.gs, b.pos, c.side),
+                       EnemyCampTerm(*b.gs, b.pos, c.side, kc, kp)};
+    EXPECT_EQ(got[c.term], c.expected) << "term " << c.term << " " << c.sfen << " " << c.hands
+                                       << " phase " << c.phase << " side " << c.side;
   }
-}
-
-// The king term also leaves the danger to the player's king and both kings' own scores.
-TEST(Terms, KingSafetyLeavesDangerAndKingScores) {
-  struct Case {
-    const char* sfen;
-    int danger, computer, player;
-  };
-  const Case cases[] = {{"4k4/3g1s3/4P4/9/9/9/9/4G4/4K4", -6, 6, 6},
-                        {"ks7/1g7/9/1N7/9/8n/9/7S1/7GK", -6, 5, 6}};
-  for (const Case& c : cases)
-    for (int side : {kC, kP}) {
-      Board b(c.sfen, "-", 0);
-      b.Prepare(side);
-      KingSafetyTerm(*b.gs, b.pos, side, b.kc, b.kp);
-      EXPECT_EQ(b.gs->kingDanger, c.danger) << c.sfen;
-      EXPECT_EQ(b.gs->kingTermComputer, c.computer) << c.sfen;
-      EXPECT_EQ(b.gs->kingTermPlayer, c.player) << c.sfen;
-      EXPECT_EQ(b.gs->kingTermsFresh, 1);
-    }
-}
-
-TEST(Terms, ReachListsStopAtTheFirstPiece) {
-  Board b("b5G1r/1p7/8p/9/2k6/9/9/P8/R1N1K3B", "-", 0);
-  b.Prepare(kC);
-  MajorMobilityTerm(*b.gs, b.pos, kC);
-  // Refilled with the player's rook (3 squares) and bishop (7).
-  EXPECT_EQ(b.gs->enemyReachCount, 10);
-  EXPECT_EQ(b.gs->enemyReachList[9].move, (MoveRec{8, 8, 1, 1, 0, 0}));
-  // The computer rook: forward (8,1), its own pawn (8,2), then (7,0) and the gold (6,0).
-  b.gs->enemyReachCount = 0;
-  AppendPieceReach(*b.gs, b.pos, kC, 8, 0);
-  ASSERT_EQ(b.gs->enemyReachCount, 4);
-  EXPECT_EQ(b.gs->enemyReachList[1].move, (MoveRec{8, 0, 8, 2, 0, 0}));
-  EXPECT_EQ(b.gs->enemyReachList[3].move, (MoveRec{8, 0, 6, 0, 0, 0}));
-  AppendPieceReach(*b.gs, b.pos, kC, 2, 4);  // the king's eight neighbours
-  AppendPieceReach(*b.gs, b.pos, kC, 4, 4);  // an empty square
-  AppendPieceReach(*b.gs, b.pos, kC, 9, 9);  // off the board
-  EXPECT_EQ(b.gs->enemyReachCount, 12);
 }
 
 }  // namespace

@@ -30,9 +30,8 @@ uint64_t AnalysisSignature() {
     std::istringstream in(sfen);
     std::string board, side, hands;
     in >> board >> side >> hands;
-    std::string err;
-    const auto u = ParseSfen(board, side, hands, &err);
-    EXPECT_TRUE(u) << err;
+    const auto u = ParseSfen(board, side, hands, nullptr);
+    EXPECT_TRUE(u) << sfen;
     if (!u) continue;
     for (int fm = 1; fm <= 2; ++fm)
       for (int ply : {0, 1, 3})
@@ -51,7 +50,10 @@ uint64_t AnalysisSignature() {
                      {e.move.fromFile, e.move.fromRank, e.move.toFile, e.move.toRank,
                       e.move.promote, e.move.dropKind, e.value, e.supportBalance, e.illegal})
                   fnv.Add(v);
-                for (int g : testing_util::Gains(e)) fnv.Add(g);
+                for (int g : e.gains) {
+                  if (g == 0) break;
+                  fnv.Add(g);
+                }
                 fnv.Add(0);
               }
               fnv.Add(gs->enemyReachCount);

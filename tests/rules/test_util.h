@@ -1,4 +1,4 @@
-// Helpers for rules tests: positions from SFEN boards and lookups in the analysed list.
+// Helpers for tests: positions from SFEN boards, a game history, and programs run aside.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -35,29 +35,6 @@ inline std::unique_ptr<GameState> NewGame() {
   auto gs = std::make_unique<GameState>();
   ResetGameState(*gs);
   return gs;
-}
-
-// The analysed entry of a USI move (firstMover 1), or null.
-inline const MoveEntry* Find(const GameState& gs, const std::string& usi, int firstMover = 1) {
-  for (int i = 0; i < gs.moveListCount; ++i)
-    if (MoveToUsi(gs.moveList[i].move, firstMover) == usi) return &gs.moveList[i];
-  return nullptr;
-}
-
-inline std::vector<int> Gains(const MoveEntry& e) {
-  std::vector<int> g;
-  for (int v : e.gains) {
-    if (v == 0) break;
-    g.push_back(v);
-  }
-  return g;
-}
-
-inline std::vector<std::string> LegalUsi(const GameState& gs, int firstMover = 1) {
-  std::vector<std::string> out;
-  for (int i = 0; i < gs.moveListCount; ++i)
-    if (gs.moveList[i].illegal == 0) out.push_back(MoveToUsi(gs.moveList[i].move, firstMover));
-  return out;
 }
 
 // Commits the move of the side to move after checking that the rules allow it.
@@ -115,38 +92,22 @@ class Peer {
     close(to_);
     int status = 0;
     for (int i = 0; i < 200 && waitpid(pid_, &status, WNOHANG) == 0; ++i) usleep(10000);
-    if (waitpid(pid_, &status, WNOHANG) == 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, &status, 0);
-    }
+    if (waitpid(pid_, &status, WNOHANG) == 0) kill(pid_, SIGKILL), waitpid(pid_, &status, 0);
     close(from_);
   }
   void Send(const std::string& line) {
     const std::string s = line + "\n";
-    if (write(to_, s.data(), s.size()) < 0) failed_ = true;
+    failed_ |= write(to_, s.data(), s.size()) < 0;
   }
-  // The next line, or none after `ms` without one.
+  // The next line, or none when `ms` pass without a character.
   std::optional<std::string> Line(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (true) {
-      const std::size_t nl = buffer_.find('\n');
-      if (nl != std::string::npos) {
-        std::string line = buffer_.substr(0, nl);
-        buffer_.erase(0, nl + 1);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        return line;
-      }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            end - std::chrono::steady_clock::now())
-                            .count();
-      if (left <= 0) return std::nullopt;
+    std::string line;
+    for (char c = 0; c != '\n';) {
       pollfd p{from_, POLLIN, 0};
-      if (poll(&p, 1, static_cast<int>(left)) <= 0) return std::nullopt;
-      char chunk[4096];
-      const ssize_t n = read(from_, chunk, sizeof chunk);
-      if (n <= 0) return std::nullopt;
-      buffer_.append(chunk, static_cast<std::size_t>(n));
+      if (poll(&p, 1, ms) <= 0 || read(from_, &c, 1) != 1) return std::nullopt;
+      if (c != '\n' && c != '\r') line += c;
     }
+    return line;
   }
   // Lines up to and including the first that starts with `prefix` (the last line is ""
   // when none came within `ms`).
@@ -155,16 +116,14 @@ class Peer {
     while (true) {
       const auto l = Line(ms);
       lines.push_back(l.value_or(""));
-      if (!l || l->rfind(prefix, 0) == 0) break;
+      if (!l || l->rfind(prefix, 0) == 0) return lines;
     }
-    return lines;
   }
   bool Ok() const { return pid_ > 0 && !failed_; }
 
  private:
   pid_t pid_ = -1;
   int to_ = -1, from_ = -1;
-  std::string buffer_;
   bool failed_ = false;
 };
 
