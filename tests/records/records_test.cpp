@@ -37,10 +37,10 @@ void WriteBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 std::string Golden(const std::string& name) {
-  return ReadBytes(SHOGI_RECORDS_GOLDEN_DIR "/" + name);
+  return ReadBytes(fs::path(SHOGI_RECORDS_GOLDEN_DIR) / name);
 }
 std::string Real(const std::string& name) {
-  return ReadBytes(SHOGI_RECORDS_REAL_DIR "/" + name);
+  return ReadBytes(fs::path(SHOGI_RECORDS_REAL_DIR) / name);
 }
 Format FormatOf(const std::string& name) {
   return FormatOfPath(name).value();
