@@ -1,10 +1,12 @@
-// The SDL2_mixer output: on the dummy driver, which plays in real time, clips in sequence, the
-// game's clips and MIDI files and the timing of the music's end notifications; on the disk
-// driver what is heard; with no usable driver, silence without a word.
+// Sound: the read-out of moves, the lengths of MIDI files (which decide when a piece has
+// ended), and the SDL2_mixer output: on the dummy driver, which plays in real time, clips in
+// sequence, the game's clips and MIDI files and the timing of the music's end notifications; on
+// the disk driver what is heard; with no usable driver, silence without a word.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -13,21 +15,128 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include "shogi/rules/notation.h"
 #include "shogi/sound/mixer_audio.h"
 #include "shogi/sound/read_out.h"
-#include "smf_maker.h"
+#include "shogi/sound/smf.h"
+#include "tests/rules/test_util.h"
 
 namespace shogi::sound {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_util::MakeSmf;
-using testing_util::WriteSmf;
 using Clock = std::chrono::steady_clock;
+
+// Standard MIDI Files for tests: format 0, 480 ticks per quarter note, around one track.
+std::vector<uint8_t> SmfOf(const std::vector<uint8_t>& track) {
+  std::vector<uint8_t> smf = {'M', 'T',  'h',  'd', 0,   0,   0,   6, 0, 0, 0,
+                              1,   0x01, 0xe0, 'M', 'T', 'r', 'k', 0, 0, 0, 0};
+  smf[20] = static_cast<uint8_t>(track.size() >> 8);
+  smf[21] = static_cast<uint8_t>(track.size());
+  smf.resize(22 + track.size());
+  std::copy(track.begin(), track.end(), smf.begin() + 22);
+  return smf;
+}
+// `quarters` quarter notes of a koto at `bpm`, the note-offs in running status, then the end of
+// the track on the last beat.
+std::vector<uint8_t> MakeSmf(int quarters, int bpm) {
+  const uint32_t tempo = 60000000u / static_cast<uint32_t>(bpm);
+  std::vector<uint8_t> track = {0, 0xff, 0x51, 3, 0, 0, 0, 0, 0xc0, 107};
+  for (int i = 0; i < 3; ++i) track[4 + i] = static_cast<uint8_t>(tempo >> (16 - 8 * i));
+  for (int i = 0; i < quarters; ++i) {
+    const auto key = static_cast<uint8_t>(62 + (i % 5) * 2);
+    track.insert(track.end(), {0x00, 0x90, key, 100, 0x83, 0x38, key, 0});   // 440 ticks
+    if (i + 1 < quarters) track.insert(track.end(), {40, 0xb0, 0x0b, 100});  // expression
+  }
+  track.insert(track.end(), {40, 0xff, 0x2f, 0x00});
+  return SmfOf(track);
+}
+void WriteSmf(const std::string& path, const std::vector<uint8_t>& smf) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(smf.data()), static_cast<std::streamsize>(smf.size()));
+}
+
+using Clips = std::vector<std::string>;
+
+// A read-out written short: "S" or "G" (sente, gote), then a square "76" or "=" (the same
+// square), then the piece "01".."15", then "+" when it promotes.
+Clips Expand(const std::string& shortForm) {
+  std::istringstream in(shortForm);
+  std::string who, square, piece, promotes;
+  in >> who >> square >> piece >> promotes;
+  Clips c = {who == "S" ? "IDSOUND_SENTE" : "IDSOUND_GOTE",
+             square == "=" ? "IDSOUND_ONAJI" : "IDSOUND_BAN" + square, "IDSOUND_KOMA" + piece};
+  if (promotes == "+") c.push_back("IDSOUND_NARI");
+  return c;
+}
+
+// Games move by move: sente or gote, the square (or "the same square" when taking back), the
+// piece as it stood before the move, "promotes". With the computer first, squares are still
+// named from sente's side.
+TEST(ReadOutTest, GamesMoveByMove) {
+  const std::tuple<int, const char*, const char*> kGames[] = {
+      {1, "7g7f 3c3d 8h2b+ 3a2b B*5e B*5f", "S 76 01,G 34 01,S 22 06 +,G = 04,S 55 06,G 56 06"},
+      {1, "7g7f 3c3d 8h2b+ 8b7b 2b3a", "S 76 01,G 34 01,S 22 06 +,G 72 07,S 31 13"},
+      {2, "7g7f 3c3d 8h2b+", "S 76 01,G 34 01,S 22 06 +"},
+  };
+  for (const auto& [firstMover, moves, readOuts] : kGames) {
+    auto gs = testing_util::NewGame();
+    gs->firstMover = firstMover;
+    EXPECT_TRUE(ReadMoveAloud(*gs).empty());  // nothing before the first move
+    std::istringstream usi(moves), expected(readOuts);
+    for (std::string m, readOut; usi >> m && std::getline(expected, readOut, ',');) {
+      testing_util::Play(*gs, ParseUsiMove(m, firstMover).value());
+      EXPECT_EQ(ReadMoveAloud(*gs), Expand(readOut)) << m;
+    }
+  }
+  // "The same square" from move 3 on, never for drops. States made by hand: the read-out only
+  // looks at the two records and the two snapshots.
+  for (auto [m, drop, readOut] :
+       {std::tuple{2, false, "G 55 04"}, std::tuple{3, false, "S = 04"},
+        std::tuple{10, false, "G = 04"}, std::tuple{5, true, "S 55 05"}}) {
+    auto gs = testing_util::NewGame();
+    gs->moveNumber = m;
+    gs->moveRec[m - 1] = {2, 6, 4, 4, 0, 0};
+    gs->moveRec[m] = drop ? MoveRec{0, 0, 4, 4, 0, kGold} : MoveRec{4, 2, 4, 4, 0, 0};
+    gs->snapshot[m - 1].Set(4, 2, kComputerSide, kSilver);
+    gs->snapshot[m].Set(4, 4, drop ? kPlayerSide : kComputerSide, drop ? kGold : kSilver);
+    EXPECT_EQ(ReadMoveAloud(*gs), Expand(readOut)) << m;
+  }
+}
+
+TEST(SmfLengthTest, LengthsFollowTheTempo) {
+  for (int n = 0; n <= 4; ++n) {  // the game's pieces: the opening, then four of a minute
+    std::ifstream in(std::string(SHOGI_MUSIC_DIR) + "/BGM0" + std::to_string(n) + ".mid");
+    const std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+    EXPECT_NEAR(SmfLengthSeconds(bytes).value(), n == 0 ? 30 : 60, 1e-3) << n;
+  }
+  EXPECT_NEAR(SmfLengthSeconds(MakeSmf(4, 120)).value(), 2.0, 1e-9);
+  EXPECT_NEAR(SmfLengthSeconds(MakeSmf(3, 60)).value(), 3.0, 1e-9);
+  EXPECT_NEAR(SmfLengthSeconds(MakeSmf(2, 240)).value(), 0.5, 1e-9);
+  // Without a tempo event a quarter note lasts 0.5 s.
+  EXPECT_NEAR(SmfLengthSeconds(SmfOf({0x83, 0x60, 0xff, 0x2f, 0x00})).value(), 0.5, 1e-9);
+  // Two quarters at 120 bpm, then a change to 60 bpm and two more: 1 s + 2 s.
+  EXPECT_NEAR(SmfLengthSeconds(SmfOf({0x00, 0xff, 0x51, 0x03, 0x07, 0xa1, 0x20, 0x87, 0x40, 0xff,
+                                      0x51, 0x03, 0x0f, 0x42, 0x40, 0x87, 0x40, 0xff, 0x2f, 0x00}))
+                  .value(),
+              3.0, 1e-9);
+}
+
+TEST(SmfLengthTest, MalformedFilesHaveNoLength) {
+  std::vector<uint8_t> badMagic = MakeSmf(4, 120), cut = MakeSmf(4, 120);
+  badMagic[0] = 'X';
+  cut.erase(cut.end() - 5, cut.end());  // the track chunk is shorter than it says
+  const std::string wave = "RIFF\x24\x00\x00\x00WAVEfmt ";
+  for (const auto& bytes :
+       {std::vector<uint8_t>{}, badMagic, cut, std::vector<uint8_t>(wave.begin(), wave.end())})
+    EXPECT_FALSE(SmfLengthSeconds(bytes).has_value());
+}
 
 double SecondsSince(Clock::time_point t) {
   return std::chrono::duration<double>(Clock::now() - t).count();
