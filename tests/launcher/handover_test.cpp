@@ -1,36 +1,159 @@
-// The hand-over: the command runs detached, without a shell, from the launcher's folder.
-#include "handover.h"
-
+// The way out of the launcher: the command read from START.TXT, the single-instance lock with
+// the raise request from a second launcher (the real second program is tried in
+// launcher_app_test.cpp), and the hand-over, which runs the command detached, without a shell,
+// from the launcher's folder, or gives other files to the desktop's opener.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <cstring>
+#include <random>
+#include <span>
 #include <sstream>
 #include <string>
 
+#include "handover.h"
+#include "instance_lock.h"
+#include "start_command.h"
 #include "test_util.h"
 
 namespace {
 
 using launcher::HandOver;
+using launcher::InstanceLock;
+using launcher::ReadStartCommand;
 using launcher::StartCommand;
-using launcher_test::ReadFile;
 using launcher_test::TempDir;
+using launcher_test::WaitFor;
 using launcher_test::WaitForLine;
 using launcher_test::WriteFile;
 using launcher_test::WriteScript;
 
-// Puts a fake xdg-open first on PATH that writes its arguments to a file.
+// START.TXT: the command is the first bytes of the file up to the first line end, at most 50 of
+// them, without blanks at its end.
+TEST(launcherStartTxt, FirstLineOfAtMost50BytesWithoutTrailingBlanks) {
+  TempDir dir;
+  const std::filesystem::path file = dir / "START.TXT";
+  EXPECT_EQ(ReadStartCommand(file), "");             // no file
+  WriteFile(file, std::string(49, 'a') + "bc\r\n");  // cut at 50 bytes
+  EXPECT_EQ(ReadStartCommand(file), std::string(49, 'a') + "b");
+  // A folder or a pipe of that name has no command, and the pipe does not block: it is read
+  // in a child that can be stopped.
+  std::filesystem::remove(file);
+  std::filesystem::create_directory(file);
+  EXPECT_EQ(ReadStartCommand(file), "");
+  std::filesystem::remove(file);
+  ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+  const pid_t child = ::fork();
+  if (child == 0) _exit(ReadStartCommand(file).empty() ? 0 : 1);
+  int status = 0;
+  const bool ended =
+      launcher_test::WaitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 3);
+  if (!ended) ::kill(child, SIGKILL), ::waitpid(child, &status, 0);
+  EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << "reading a pipe blocked";
+}
+
+// Seeded random files; run in the sanitizer build, any memory error in the reader shows here.
+TEST(launcherFuzz, StartTxtReaderKeepsItsPromises) {
+  std::mt19937 rng(20240601);
+  TempDir dir;
+  const std::filesystem::path file = dir / "START.TXT";
+  for (int round = 0; round < 1500; ++round) {
+    std::string bytes(rng() % 120, '\0');
+    for (char& c : bytes) {
+      const unsigned pick = rng() % 16;
+      c = pick < 4 ? "\r\n\0 "[pick] : static_cast<char>(rng());
+    }
+    WriteFile(file, bytes);
+    const std::string command = ReadStartCommand(file);
+    SCOPED_TRACE(round);
+    ASSERT_LE(command.size(), 50u);
+    ASSERT_EQ(bytes.compare(0, command.size(), command), 0) << "not a prefix";
+    ASSERT_EQ(command.find_first_of(std::string("\r\n\0", 3)), std::string::npos);
+    ASSERT_TRUE(command.empty() || (command.back() != ' ' && command.back() != '\t'));
+    // Whatever was cut after the command is blanks, up to a line end or the 50-byte limit.
+    const size_t limit = std::min<size_t>(bytes.size(), 50);
+    size_t end = command.size();
+    while (end < limit && (bytes[end] == ' ' || bytes[end] == '\t')) ++end;
+    ASSERT_TRUE(end == limit || bytes[end] == '\r' || bytes[end] == '\n' || bytes[end] == '\0');
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    ASSERT_EQ(launcher::ParseStartCommand(std::span(data, bytes.size())), command);
+  }
+}
+
+constexpr char kName[] = "MOVE:ElMutex";
+
+// A socket on the lock's socket file, connected (or bound there and left without a listener).
+int Socket(const TempDir& dir, bool bind = false) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, (dir / (std::string(kName) + ".sock")).c_str(),
+               sizeof address.sun_path - 1);
+  auto* a = reinterpret_cast<sockaddr*>(&address);
+  if ((bind ? ::bind(fd, a, sizeof address) : ::connect(fd, a, sizeof address)) == 0) return fd;
+  ::close(fd);
+  return -1;
+}
+
+// The lock and socket are free again after the first launcher ends, even when one that was
+// killed left its socket file; silent or wrong clients neither raise nor hold up a request.
+TEST(launcherInstance, SecondLauncherRaisesTheFirst) {
+  TempDir dir;
+  {
+    InstanceLock first(kName, dir.path());
+    ASSERT_EQ(first.role(), InstanceLock::Role::kFirst);
+    first.Listen([] {});
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / (std::string(kName) + ".sock")));
+  const int stale = Socket(dir, /*bind=*/true);
+  ASSERT_GE(stale, 0);
+  ::close(stale);
+
+  InstanceLock first(kName, dir.path());
+  ASSERT_EQ(first.role(), InstanceLock::Role::kFirst);
+  std::atomic<int> raised{0};
+  first.Listen([&] { ++raised; });
+  const int silent = Socket(dir), wrong = Socket(dir);
+  ASSERT_GE(silent, 0);
+  ASSERT_EQ(::send(wrong, "hello!\n", 7, 0), 7);
+  ::close(wrong);
+  InstanceLock second(kName, dir.path());
+  EXPECT_EQ(second.role(), InstanceLock::Role::kSecond);
+  EXPECT_FALSE(first.RequestRaise());  // the first one cannot ask itself
+  EXPECT_TRUE(second.RequestRaise());
+  EXPECT_TRUE(WaitFor([&] { return raised == 1; }, 5)) << "a silent client held up the request";
+  ::close(silent);
+  EXPECT_FALSE(WaitFor([&] { return raised > 1; }, 0.2));
+}
+
+// A folder that others can write is not used, nor taken as the default runtime folder.
+TEST(launcherInstance, FolderThatOthersCanWriteIsNotUsed) {
+  TempDir dir;
+  ::chmod(dir.path().c_str(), 0777);
+  EXPECT_EQ(InstanceLock(kName, dir.path()).role(), InstanceLock::Role::kUnavailable);
+  EXPECT_FALSE(std::filesystem::exists(dir / kName));
+  const char* old = std::getenv("XDG_RUNTIME_DIR");
+  const std::string saved = old != nullptr ? old : "";
+  ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
+  EXPECT_NE(InstanceLock::DefaultDir(), dir.path());
+  ::chmod(dir.path().c_str(), 0700);
+  EXPECT_EQ(InstanceLock::DefaultDir(), dir.path());
+  old != nullptr ? ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+// Puts a fake xdg-open, which writes its arguments to a file, alone on PATH (or nothing).
 class FakeOpener {
  public:
-  explicit FakeOpener(bool present = true) {
-    const char* old = std::getenv("PATH");
-    oldPath_ = old != nullptr ? old : "";
-    if (present) {
-      WriteScript(bin_ / "xdg-open", "printf '%s\\n' \"$@\" > \"" + log().string() + "\"\n");
-    }
-    ::setenv("PATH", (bin_.path().string() + ":/usr/bin:/bin").c_str(), 1);
-    if (!present) ::setenv("PATH", bin_.path().c_str(), 1);
+  explicit FakeOpener(bool present = true)
+      : oldPath_(std::getenv("PATH") ? std::getenv("PATH") : "") {
+    if (present) WriteScript(bin_ / "xdg-open", "printf '%s\\n' \"$@\" > " + log().string());
+    ::setenv("PATH", (bin_.path().string() + (present ? ":/usr/bin:/bin" : "")).c_str(), 1);
   }
   ~FakeOpener() { ::setenv("PATH", oldPath_.c_str(), 1); }
   std::filesystem::path log() const { return bin_ / "opened.txt"; }
@@ -49,50 +172,36 @@ TEST(launcherHandOver, ProgramRunsDetachedInTheLaunchersFolder) {
   ASSERT_EQ(StartCommand("game", dir.path()), HandOver::kRun);
   std::istringstream report(WaitForLine(dir / "started.txt"));
   std::string folder;
-  pid_t parent = 0;
-  pid_t session = 0;
+  pid_t parent = 0, session = 0;
   ASSERT_TRUE(report >> folder >> parent >> session);
   EXPECT_EQ(std::filesystem::path(folder), std::filesystem::canonical(dir.path()));
   EXPECT_NE(parent, ::getpid()) << "the started program must not be the launcher's child";
   EXPECT_NE(session, ::getsid(0)) << "the started program must have a session of its own";
 }
 
+// A name full of shell syntax is just a name; a name that looks like an option reaches the
+// opener as a path; an absolute name is taken as it is.
 TEST(launcherHandOver, NothingInTheCommandIsInterpreted) {
-  TempDir dir;
+  TempDir dir, other;
   FakeOpener opener;
-  // A name full of shell syntax is just a name.
   const std::string odd = "odd name;touch pwned $(touch pwned2) &";
   WriteScript(dir / odd, "echo ran > ran.txt\n");
   EXPECT_EQ(StartCommand(odd, dir.path()), HandOver::kRun);
   EXPECT_EQ(WaitForLine(dir / "ran.txt"), "ran\n");
-  // Without such a file nothing runs at all.
   EXPECT_EQ(StartCommand("game; touch pwned3", dir.path()), HandOver::kFailed);
   EXPECT_EQ(StartCommand("game arg", dir.path()), HandOver::kFailed);
-  for (const char* name : {"pwned", "pwned2", "pwned3"}) {
+  for (const char* name : {"pwned", "pwned2", "pwned3"})
     EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
-  }
   EXPECT_FALSE(std::filesystem::exists(opener.log()));
-}
 
-TEST(launcherHandOver, OtherFilesGoToTheOpenerByFullPath) {
-  TempDir dir;
-  FakeOpener opener;
-  WriteFile(dir / "readme.html", "<p>hello</p>");
-  EXPECT_EQ(StartCommand("readme.html", dir.path()), HandOver::kOpened);
-  EXPECT_EQ(WaitForLine(opener.log()), (dir / "readme.html").string() + "\n");
-
-  // A name that looks like an option reaches the opener as a path, not as an option.
-  std::filesystem::remove(opener.log());
-  WriteFile(dir / "--help", "");
-  EXPECT_EQ(StartCommand("--help", dir.path()), HandOver::kOpened);
-  EXPECT_EQ(WaitForLine(opener.log()), (dir / "--help").string() + "\n");
-
-  // An absolute name is taken as it is.
-  TempDir other;
   WriteFile(other / "notes.txt", "notes");
-  std::filesystem::remove(opener.log());
-  EXPECT_EQ(StartCommand((other / "notes.txt").string(), dir.path()), HandOver::kOpened);
-  EXPECT_EQ(WaitForLine(opener.log()), (other / "notes.txt").string() + "\n");
+  for (const std::string& name :
+       {std::string("readme.html"), std::string("--help"), (other / "notes.txt").string()}) {
+    if (name[0] != '/') WriteFile(dir / name, "");
+    std::filesystem::remove(opener.log());
+    EXPECT_EQ(StartCommand(name, dir.path()), HandOver::kOpened) << name;
+    EXPECT_EQ(WaitForLine(opener.log()), (dir.path() / name).string() + "\n");
+  }
 }
 
 // What cannot start fails for the caller alone; without an opener only programs start.
@@ -107,9 +216,11 @@ TEST(launcherHandOver, FailuresAreReportedToTheCallerOnly) {
     for (const char* command : {"", "shogi", "broken"})
       EXPECT_EQ(StartCommand(command, dir.path()), HandOver::kFailed) << command;
     EXPECT_FALSE(std::filesystem::exists(opener.log()));
+    EXPECT_EQ(StartCommand("readme.html", dir.path()),
+              present ? HandOver::kOpened : HandOver::kFailed);
+    if (present) WaitForLine(opener.log());  // the opener is done before it is removed
   }
   FakeOpener none(/*present=*/false);
-  EXPECT_EQ(StartCommand("readme.html", dir.path()), HandOver::kFailed);
   EXPECT_EQ(StartCommand("game", dir.path()), HandOver::kRun);
   EXPECT_EQ(WaitForLine(dir / "ok.txt"), "ok\n");
 }

@@ -12,7 +12,6 @@
 #include <iterator>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace launcher_test {
 
@@ -20,8 +19,7 @@ namespace launcher_test {
 class TempDir {
  public:
   TempDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "launcher-test-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "launcher-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     path_ = pattern;
   }
@@ -29,8 +27,6 @@ class TempDir {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
@@ -39,44 +35,29 @@ class TempDir {
 };
 
 inline void WriteFile(const std::filesystem::path& file, const std::string& bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
-
 inline void WriteScript(const std::filesystem::path& file, const std::string& body) {
   WriteFile(file, "#!/bin/sh\n" + body);
   ::chmod(file.c_str(), 0755);
 }
-
 inline std::string ReadFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-inline std::vector<unsigned char> ReadBytes(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
-}
-
 // Polls `done` every 10 ms for at most `seconds`; true when it became true.
 inline bool WaitFor(const std::function<bool()>& done, double seconds) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (!done()) {
+  for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(10)))
     if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
   return true;
 }
 
 // Waits for a file that a started process writes, and for it to be complete (ends in '\n').
 inline std::string WaitForLine(const std::filesystem::path& file, double seconds = 10) {
   std::string text;
-  WaitFor(
-      [&] {
-        text = ReadFile(file);
-        return !text.empty() && text.back() == '\n';
-      },
-      seconds);
+  WaitFor([&] { return !(text = ReadFile(file)).empty() && text.back() == '\n'; }, seconds);
   return text;
 }
 
