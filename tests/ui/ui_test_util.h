@@ -5,7 +5,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDialog>
-#include <QLabel>
 #include <QMessageBox>
 #include <QTest>
 #include <chrono>
@@ -27,14 +26,9 @@ namespace shogi::ui::test {
 
 // What the scripted ask function answers and what it saw.
 struct Script {
-  int firstPlayer = 0;
-  int bookChoice = 1;
-  QString level = "Easy";
-  bool newGameOk = true;
-  bool promote = true;
-  bool saveRecord = false;
-  QString slot = QString::fromUtf8("セーブデータ①");
-  bool settingsOk = true;
+  int firstPlayer = 0, bookChoice = 1;
+  QString level = "Easy", slot = QString::fromUtf8("セーブデータ①");
+  bool promote = true, saveRecord = false;
   int settings[5] = {1, 1, 0, 1, 1};  // sound, music, random, last move, read aloud
 
   std::vector<QString> asked;         // class names of the dialogs, in order
@@ -62,48 +56,35 @@ struct TestApp {
   int Answer(QDialog& d) {
     script.asked.push_back(d.metaObject()->className());
     if (auto* dlg = qobject_cast<CDialogBase*>(&d)) dlg->Exchange(false);
-    if (auto* n = qobject_cast<CNewGameDlg*>(&d)) {
-      if (!script.newGameOk) return QDialog::Rejected;
-      d.findChild<QAbstractButton*>(script.firstPlayer == 0 ? "1004" : "1005")->setChecked(true);
-      d.findChild<QAbstractButton*>(script.bookChoice == 0 ? "1006" : "1007")->setChecked(true);
-      auto* level = d.findChild<QComboBox*>("1003");
-      level->setCurrentIndex(level->findText(script.level));
-      n->accept();
-      return n->result();
-    }
-    if (auto* box = qobject_cast<QMessageBox*>(&d)) {
+    const auto pick = [&d](const char* id, const QString& text) {
+      auto* box = d.findChild<QComboBox*>(id);
+      box->setCurrentIndex(box->findText(text));
+    };
+    const auto check = [&d](const char* id, bool on) {
+      d.findChild<QAbstractButton*>(id)->setChecked(on);
+    };
+    if (qobject_cast<CNewGameDlg*>(&d)) {
+      check(script.firstPlayer == 0 ? "1004" : "1005", true);
+      check(script.bookChoice == 0 ? "1006" : "1007", true);
+      pick("1003", script.level);
+    } else if (auto* box = qobject_cast<QMessageBox*>(&d)) {
       script.boxes.push_back(box->text() + "|" + box->informativeText());
       if (script.clearSaveFailureOnBox) store->failSaves.clear();
-      return QDialog::Accepted;
-    }
-    if (qobject_cast<CPromoteDlg*>(&d))
+    } else if (qobject_cast<CPromoteDlg*>(&d)) {
       return script.promote ? QDialog::Accepted : QDialog::Rejected;
-    if (auto* e = qobject_cast<CGameEndDlg*>(&d)) {
+    } else if (auto* e = qobject_cast<CGameEndDlg*>(&d)) {
       script.messages.push_back(e->message);
       if (!script.saveRecord) return QDialog::Rejected;
-      auto* slot = d.findChild<QComboBox*>("1003");
-      slot->setCurrentIndex(slot->findText(script.slot));
-      e->accept();
-      return e->result();
-    }
-    if (auto* c = qobject_cast<CCdRomNoticeDlg*>(&d)) {
+      pick("1003", script.slot);
+    } else if (auto* c = qobject_cast<CCdRomNoticeDlg*>(&d)) {
       script.messages.push_back(c->message);
-      return QDialog::Accepted;
-    }
-    if (auto* l = qobject_cast<CLoadRecordDlg*>(&d)) {
-      auto* slot = d.findChild<QComboBox*>("1003");
-      slot->setCurrentIndex(slot->findText(script.slot));
-      l->accept();
-      return l->result();
-    }
-    if (auto* s = qobject_cast<CSettingsDlg*>(&d)) {
-      if (!script.settingsOk) return QDialog::Rejected;
+    } else if (qobject_cast<CLoadRecordDlg*>(&d)) {
+      pick("1003", script.slot);
+    } else if (qobject_cast<CSettingsDlg*>(&d)) {
       const char* ids[5] = {"1010", "1011", "1012", "1013", "1015"};
-      for (int i = 0; i < 5; ++i)
-        d.findChild<QAbstractButton*>(ids[i])->setChecked(script.settings[i] != 0);
-      s->accept();
-      return s->result();
+      for (int i = 0; i < 5; ++i) check(ids[i], script.settings[i] != 0);
     }
+    d.accept();
     return QDialog::Accepted;
   }
 
