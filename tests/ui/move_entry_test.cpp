@@ -96,46 +96,26 @@ void MoveEntryTest::clicksJudgedByTheRules_data() {
   QTest::addColumn<QString>("to");    // empty: nothing is picked up
   QTest::addColumn<bool>("anyList");  // the generated list marks every move legal
   QTest::addColumn<bool>("taken");
+  const auto row = [](const char* name, QString pieces, const char* from, const char* to,
+                      bool anyList, bool taken) {
+    QTest::newRow(name) << pieces << QString(from) << QString(to) << anyList << taken;
+  };
   const QString pin = "K48 k80 G47 l42";  // the gold shields the king from the lance
   const QString mate = "K88 k00 G02 P*";  // the gold guards the drop square and (1, 1)
-  QTest::newRow("pawn three squares") << ""
-                                      << "26"
-                                      << "23" << false << false;
-  QTest::newRow("pawn off the board") << ""
-                                      << "26"
-                                      << "off" << false << false;
-  QTest::newRow("pawn onto an own pawn") << ""
-                                         << "26"
-                                         << "36" << false << false;
-  QTest::newRow("empty square") << ""
-                                << "44"
-                                << "" << false << false;
-  QTest::newRow("computer's piece") << ""
-                                    << "40"
-                                    << "" << false << false;
-  QTest::newRow("beside the board") << ""
-                                    << "beside"
-                                    << "" << false << false;
-  QTest::newRow("drop on a piece") << "K48 k80 g33 B*"
-                                   << "B*"
-                                   << "33" << false << false;
-  QTest::newRow("drop") << "K48 k80 g33 B*"
-                        << "B*"
-                        << "44" << false << true;
-  QTest::newRow("pinned gold steps aside") << pin << "47"
-                                           << "37" << false << false;
-  QTest::newRow("pinned gold, any list") << pin << "47"
-                                         << "37" << true << false;
-  QTest::newRow("pinned gold stays in line") << pin << "47"
-                                             << "46" << true << true;
-  QTest::newRow("king into attack, any list") << pin + " p56"
-                                              << "48"
-                                              << "57" << true << false;
-  QTest::newRow("pawn drop mate, any list") << mate + " S21"
-                                            << "P*"
-                                            << "01" << true << false;
-  QTest::newRow("pawn drop check, any list") << mate << "P*"
-                                             << "01" << true << true;
+  row("pawn three squares", "", "26", "23", false, false);
+  row("pawn off the board", "", "26", "off", false, false);
+  row("pawn onto an own pawn", "", "26", "36", false, false);
+  row("empty square", "", "44", "", false, false);
+  row("computer's piece", "", "40", "", false, false);
+  row("beside the board", "", "beside", "", false, false);
+  row("drop on a piece", "K48 k80 g33 B*", "B*", "33", false, false);
+  row("drop", "K48 k80 g33 B*", "B*", "44", false, true);
+  row("pinned gold steps aside", pin, "47", "37", false, false);
+  row("pinned gold, any list", pin, "47", "37", true, false);
+  row("pinned gold stays in line", pin, "47", "46", true, true);
+  row("king into attack, any list", pin + " p56", "48", "57", true, false);
+  row("pawn drop mate, any list", mate + " S21", "P*", "01", true, false);
+  row("pawn drop check, any list", mate, "P*", "01", true, true);
 }
 
 void MoveEntryTest::clicksJudgedByTheRules() {
@@ -167,28 +147,21 @@ void MoveEntryTest::promotion_data() {
   QTest::addColumn<bool>("answer");
   QTest::addColumn<bool>("asked");
   QTest::addColumn<int>("kindAfter");
-  QTest::newRow("pawn to the last rank") << "P01"
-                                         << "00" << false << false << 8;
-  QTest::newRow("pawn into the zone, yes") << "P03"
-                                           << "02" << true << true << 8;
-  QTest::newRow("pawn into the zone, no") << "P03"
-                                          << "02" << false << true << 1;
-  QTest::newRow("silver into the zone, no") << "S13"
-                                            << "12" << false << true << 4;
-  QTest::newRow("knight to rank 1") << "N13"
-                                    << "01" << false << false << 10;
-  QTest::newRow("knight to rank 2, asked") << "N14"
-                                           << "02" << false << true << 3;
-  QTest::newRow("lance to rank 0") << "L04"
-                                   << "00" << false << false << 9;
-  QTest::newRow("lance to rank 1, yes") << "L04"
-                                        << "01" << true << true << 9;
-  QTest::newRow("gold never promotes") << "G13"
-                                       << "12" << true << false << 5;
-  QTest::newRow("bishop out of the zone") << "B21"
-                                          << "54" << true << true << 13;
-  QTest::newRow("bishop into the zone, no") << "B54"
-                                            << "21" << false << true << 6;
+  const auto row = [](const char* name, const char* from, const char* to, bool answer, bool asked,
+                      int kindAfter) {
+    QTest::newRow(name) << QString(from) << QString(to) << answer << asked << kindAfter;
+  };
+  row("pawn to the last rank", "P01", "00", false, false, kProPawn);
+  row("pawn into the zone, yes", "P03", "02", true, true, kProPawn);
+  row("pawn into the zone, no", "P03", "02", false, true, kPawn);
+  row("silver into the zone, no", "S13", "12", false, true, kSilver);
+  row("knight to rank 1", "N13", "01", false, false, kProKnight);
+  row("knight to rank 2, asked", "N14", "02", false, true, kKnight);
+  row("lance to rank 0", "L04", "00", false, false, kProLance);
+  row("lance to rank 1, yes", "L04", "01", true, true, kProLance);
+  row("gold never promotes", "G13", "12", true, false, kGold);
+  row("bishop out of the zone", "B21", "54", true, true, kHorse);
+  row("bishop into the zone, no", "B54", "21", false, true, kBishop);
 }
 
 void MoveEntryTest::promotion() {
