@@ -4,7 +4,6 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QDialog>
 #include <QMessageBox>
 #include <QTest>
 #include <chrono>
@@ -26,7 +25,7 @@ namespace shogi::ui::test {
 
 // What the scripted ask function answers and what it saw.
 struct Script {
-  int firstPlayer = 0, bookChoice = 1;
+  int firstPlayer = 0;
   QString level = "Easy", slot = QString::fromUtf8("セーブデータ①");
   bool promote = true, saveRecord = false;
 
@@ -36,13 +35,13 @@ struct Script {
 };
 
 struct TestApp {
-  explicit TestApp(bool show = true) {
+  TestApp() {
     auto a = std::make_unique<RecordingAudio>();
     auto s = std::make_unique<MemoryRecordStore>();
     audio = a.get();
     store = s.get();
     app = std::make_unique<CShogiApp>(std::move(a), std::move(s));
-    app->Start(show);
+    app->Start(true);
     view = app->View();
     game = app->Game();
     frame = app->Frame();
@@ -58,12 +57,9 @@ struct TestApp {
       auto* box = d.findChild<QComboBox*>(id);
       box->setCurrentIndex(box->findText(text));
     };
-    const auto check = [&d](const char* id, bool on) {
-      d.findChild<QAbstractButton*>(id)->setChecked(on);
-    };
-    if (qobject_cast<CNewGameDlg*>(&d)) {
-      check(script.firstPlayer == 0 ? "1004" : "1005", true);
-      check(script.bookChoice == 0 ? "1006" : "1007", true);
+    if (qobject_cast<CNewGameDlg*>(&d)) {  // book on, the first player and level of the script
+      d.findChild<QAbstractButton*>(script.firstPlayer == 0 ? "1004" : "1005")->setChecked(true);
+      d.findChild<QAbstractButton*>("1007")->setChecked(true);
       pick("1003", script.level);
     } else if (auto* box = qobject_cast<QMessageBox*>(&d)) {
       script.boxes.push_back(box->text() + "|" + box->informativeText());
