@@ -573,7 +573,7 @@ void MakeSignature(PositionSignature& out, const Position& pos, int side) {
           if (s == side) ++count;
         }
     for (int k = 1; k <= 8; ++k)
-      for (int c = pos.a[Position::HandIndex(s, k)]; c > 0; --c) {
+      for (int c = pos.Hand(s, k); c > 0; --c) {
         fill(9, 9);
         if (s == side) ++count;
       }

@@ -16,36 +16,42 @@ namespace {
 class TrialMove {
  public:
   TrialMove(Position& pos, const MoveRec& m, int side) : pos_(pos) {
-    Save(Position::OwnerIndex(m.toFile, m.toRank));
+    SaveSquare(m.toFile, m.toRank);
     if (m.dropKind > 0) {
-      Save(Position::HandIndex(side, m.dropKind));
+      SaveHand(side, m.dropKind);
     } else {
-      Save(Position::OwnerIndex(m.fromFile, m.fromRank));
+      SaveSquare(m.fromFile, m.fromRank);
       const int k = pos.KindAt(m.toFile, m.toRank);
       if (pos.Owner(m.toFile, m.toRank) > 0)
-        Save(Position::HandIndex(side, k > kPromoteOffset ? k - kPromoteOffset : k));
+        SaveHand(side, k > kPromoteOffset ? k - kPromoteOffset : k);
     }
     ApplyMove(pos, m, side);
   }
   ~TrialMove() {
-    for (int i = n_ - 1; i >= 0; --i) pos_.a[idx_[i]] = old_[i];
+    // Newest first, so a square saved twice ends with its oldest value.
+    for (int i = n_ - 1; i >= 0; --i) {
+      const Saved& s = saved_[i];
+      if (s.isHand)
+        pos_.SetHand(s.x, s.y, s.first);
+      else
+        pos_.Set(s.x, s.y, s.first, s.second);
+    }
   }
   TrialMove(const TrialMove&) = delete;
   TrialMove& operator=(const TrialMove&) = delete;
 
  private:
-  // Owner indices stand for both planes of the square.
-  void Save(int index) {
-    idx_[n_] = index;
-    old_[n_++] = pos_.a[index];
-    if (index < 100) {
-      idx_[n_] = index + 100;
-      old_[n_++] = pos_.a[index + 100];
-    }
+  struct Saved {
+    bool isHand;
+    int x, y;           // file and rank, or side and kind
+    int first, second;  // owner and kind, or the count in hand
+  };
+  void SaveSquare(int f, int r) {
+    saved_[n_++] = {false, f, r, pos_.Owner(f, r), pos_.KindAt(f, r)};
   }
+  void SaveHand(int side, int kind) { saved_[n_++] = {true, side, kind, pos_.Hand(side, kind), 0}; }
   Position& pos_;
-  int idx_[6] = {};
-  int old_[6] = {};
+  Saved saved_[3] = {};
   int n_ = 0;
 };
 

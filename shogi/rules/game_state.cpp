@@ -70,24 +70,20 @@ void ResetGameState(GameState& gs) {
 int ApplyMove(Position& pos, const MoveRec& m, int side) {
   if (m.IsEmpty()) return 0;
   if (m.dropKind > 0) {
-    pos.a[Position::HandIndex(side, m.dropKind)] -= 1;
+    pos.AddHand(side, m.dropKind, -1);
     pos.Set(m.toFile, m.toRank, side, m.dropKind);
     return 1;
   }
-  const int to = Position::OwnerIndex(m.toFile, m.toRank);
-  if (pos.a[to] > 0) {
-    int k = pos.a[100 + to];
+  if (pos.Owner(m.toFile, m.toRank) > 0) {
+    int k = pos.KindAt(m.toFile, m.toRank);
     // Promoted pieces go to hand unpromoted. A captured king (15) lands in hand slot 8,
     // which only the position signature reads.
     if (k > kPromoteOffset) k -= kPromoteOffset;
-    pos.a[100 + to] = k;
-    pos.a[Position::HandIndex(side, k)] += 1;
+    pos.AddHand(side, k, 1);
   }
-  const int from = Position::OwnerIndex(m.fromFile, m.fromRank);
-  pos.a[to] = side;
-  pos.a[100 + to] = pos.a[100 + from] + (m.promote == 1 ? kPromoteOffset : 0);
-  pos.a[from] = 0;
-  pos.a[100 + from] = 0;
+  const int kind = pos.KindAt(m.fromFile, m.fromRank) + (m.promote == 1 ? kPromoteOffset : 0);
+  pos.Set(m.toFile, m.toRank, side, kind);
+  pos.Set(m.fromFile, m.fromRank, 0, 0);
   return 1;
 }
 

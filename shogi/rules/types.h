@@ -65,23 +65,26 @@ inline constexpr int kCheckMark = 73;
 //   owner plane  fileIndex*10 + rankIndex            (0 empty, 1 or 2)
 //   kind plane   100 + fileIndex*10 + rankIndex
 //   hands        200 + side*10 + kind (kind 1..7)
-struct Position {
-  std::array<int32_t, 240> a{};
+class Position {
+ public:
+  int Owner(int f, int r) const { return a_[OwnerIndex(f, r)]; }
+  int KindAt(int f, int r) const { return a_[KindIndex(f, r)]; }
+  int Hand(int side, int kind) const { return a_[HandIndex(side, kind)]; }
+  void Set(int f, int r, int owner, int kind) {
+    a_[OwnerIndex(f, r)] = owner;
+    a_[KindIndex(f, r)] = kind;
+  }
+  void SetHand(int side, int kind, int count) { a_[HandIndex(side, kind)] = count; }
+  void AddHand(int side, int kind, int delta) { a_[HandIndex(side, kind)] += delta; }
 
+  bool operator==(const Position&) const = default;
+
+ private:
   static constexpr int OwnerIndex(int f, int r) { return f * 10 + r; }
   static constexpr int KindIndex(int f, int r) { return 100 + f * 10 + r; }
   static constexpr int HandIndex(int side, int kind) { return 200 + side * 10 + kind; }
 
-  int Owner(int f, int r) const { return a[OwnerIndex(f, r)]; }
-  int KindAt(int f, int r) const { return a[KindIndex(f, r)]; }
-  int Hand(int side, int kind) const { return a[HandIndex(side, kind)]; }
-  void Set(int f, int r, int owner, int kind) {
-    a[OwnerIndex(f, r)] = owner;
-    a[KindIndex(f, r)] = kind;
-  }
-  void SetHand(int side, int kind, int count) { a[HandIndex(side, kind)] = count; }
-
-  bool operator==(const Position&) const = default;
+  std::array<int32_t, 240> a_{};
 };
 
 // One move as six ints; a move whose fields are all zero stands for no move.

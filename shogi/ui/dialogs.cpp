@@ -126,18 +126,22 @@ CNewGameDlg::CNewGameDlg(QWidget* parent) : CDialogBase(parent) {
 
 void CNewGameDlg::Exchange(bool save) {
   if (save) {
-    firstPlayer = man_->isChecked() ? 0 : computer_->isChecked() ? 1 : -1;
-    bookChoice = bookYes_->isChecked() ? 0 : bookNo_->isChecked() ? 1 : -1;
+    firstPlayer = man_->isChecked()        ? FirstPlayer::kMan
+                  : computer_->isChecked() ? FirstPlayer::kComputer
+                                           : FirstPlayer::kUnset;
+    book = bookYes_->isChecked() ? Book::kYes : bookNo_->isChecked() ? Book::kNo : Book::kUnset;
     levelText = level_->currentText();
     return;
   }
   // A radio group with nothing selected needs its exclusivity lifted to clear it.
-  for (auto [a, b, value] :
-       {std::tuple{man_, computer_, firstPlayer}, std::tuple{bookYes_, bookNo_, bookChoice}}) {
+  for (auto [a, b, first, second] :
+       {std::tuple{man_, computer_, firstPlayer == FirstPlayer::kMan,
+                   firstPlayer == FirstPlayer::kComputer},
+        std::tuple{bookYes_, bookNo_, book == Book::kYes, book == Book::kNo}}) {
     a->setAutoExclusive(false);
     b->setAutoExclusive(false);
-    a->setChecked(value == 0);
-    b->setChecked(value == 1);
+    a->setChecked(first);
+    b->setChecked(second);
     a->setAutoExclusive(true);
     b->setAutoExclusive(true);
   }
@@ -206,12 +210,12 @@ CSettingsDlg::CSettingsDlg(QWidget* parent) : CDialogBase(parent) {
 }
 
 void CSettingsDlg::Exchange(bool save) {
-  int* members[5] = {&soundOn, &bgmOn, &useRandom, &showLastMove, &readAloud};
+  bool* members[5] = {&soundOn, &bgmOn, &useRandom, &showLastMove, &readAloud};
   for (int i = 0; i < 5; ++i) {
     if (save)
-      *members[i] = boxes_[i]->isChecked() ? 1 : 0;
+      *members[i] = boxes_[i]->isChecked();
     else
-      boxes_[i]->setChecked(*members[i] != 0);
+      boxes_[i]->setChecked(*members[i]);
   }
 }
 

@@ -37,8 +37,10 @@ class CNewGameDlg : public CDialogBase {
   explicit CNewGameDlg(QWidget* parent = nullptr);
   void Exchange(bool save) override;
 
-  int firstPlayer = -1;  // 0 "Man", 1 "Computer", -1 nothing selected
-  int bookChoice = -1;   // 0 "Yes", 1 "No"
+  enum class FirstPlayer { kUnset, kMan, kComputer };
+  enum class Book { kUnset, kYes, kNo };
+  FirstPlayer firstPlayer = FirstPlayer::kUnset;
+  Book book = Book::kUnset;
   QString levelText;
 
  private:
@@ -88,11 +90,11 @@ class CSettingsDlg : public CDialogBase {
   explicit CSettingsDlg(QWidget* parent = nullptr);
   void Exchange(bool save) override;
 
-  int soundOn = 0;
-  int bgmOn = 0;
-  int useRandom = 0;
-  int showLastMove = 0;
-  int readAloud = 0;
+  bool soundOn = false;
+  bool bgmOn = false;
+  bool useRandom = false;
+  bool showLastMove = false;
+  bool readAloud = false;
 
  private:
   QCheckBox* boxes_[5];

@@ -342,8 +342,8 @@ void CGameController::ClockTick() {
 void CGameController::OnNewGame() {
   if (ps_.turn != Turn::kNoGame && ps_.turn != Turn::kReplay) return;
   CNewGameDlg dlg(&view_);
-  dlg.firstPlayer = 0;
-  dlg.bookChoice = 0;
+  dlg.firstPlayer = CNewGameDlg::FirstPlayer::kMan;
+  dlg.book = CNewGameDlg::Book::kYes;
   dlg.levelText = "Easy";
   if (ask_(dlg) != QDialog::Accepted) return;
   ps_.lastTickMs = nowMs_();
@@ -353,9 +353,9 @@ void CGameController::OnNewGame() {
   ps_.computerClockMs = 0;
   GameState& g = gs();
   ResetGameState(g);
-  g.firstMover = dlg.firstPlayer == 1 ? 2 : 1;
+  g.firstMover = dlg.firstPlayer == CNewGameDlg::FirstPlayer::kComputer ? 2 : 1;
   g.level = LevelIndex(dlg.levelText);
-  g.bookChoice = dlg.bookChoice;
+  g.bookChoice = dlg.book == CNewGameDlg::Book::kNo ? 1 : 0;
   ps_.replayLastMove = 0;
   ps_.replayRepeat = Repeat::kNone;
   view_.RefreshViewPosition();
@@ -415,11 +415,11 @@ void CGameController::OnSettings() {
   dlg.showLastMove = ps_.showLastMove;
   dlg.readAloud = ps_.readAloud;
   if (ask_(dlg) == QDialog::Accepted) {
-    ps_.soundOn = dlg.soundOn != 0;
+    ps_.soundOn = dlg.soundOn;
     gs().useRandom = dlg.useRandom ? 1 : 0;
-    ps_.showLastMove = dlg.showLastMove != 0;
-    ps_.readAloud = dlg.readAloud != 0;
-    music_.SetOn(dlg.bgmOn != 0, gs().level);
+    ps_.showLastMove = dlg.showLastMove;
+    ps_.readAloud = dlg.readAloud;
+    music_.SetOn(dlg.bgmOn, gs().level);
   }
   view_.RedrawBoard(Redraw::kWhole);
 }
