@@ -1,15 +1,18 @@
-// The window: command enablement by turn, a read-only directory, the prompts of menu items,
-// the help page, failed saves and loads.
+// The window's commands and services: which commands are enabled in each turn, a read-only
+// directory, failed saves and loads, every voice clip in the resources, and a game without a
+// sound device that says so once.
+#include <unistd.h>
 #include <QAction>
 #include <QDir>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
-#include <QStatusTipEvent>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <cstdio>
 
 #include "shogi/records/record_file.h"
+#include "shogi/sound/read_out.h"
 #include "shogi/ui/game_texts.h"
+#include "shogi/ui/real_services.h"
 #include "ui_test_util.h"
 
 using namespace shogi;
@@ -21,14 +24,11 @@ class CommandsTest : public QObject {
  private slots:
   void enablementByTurn_data();
   void enablementByTurn();
-  void enablementFollowsPlay();
   void readOnlyDirectoryDisablesRecords();
-  void promptsOfMenuItems();
-  void helpPageComesFromResources();
-  void failedSaveBringsTheDialogBack_data();
   void failedSaveBringsTheDialogBack();
   void refusedLoadIsShownInThePromptPane();
-  void probeKeepsAnExistingCheckDat();
+  void everyClipIsAResource();
+  void withoutADeviceTheGameIsSilentAndSaysSo();
 };
 
 void CommandsTest::enablementByTurn_data() {
@@ -42,7 +42,6 @@ void CommandsTest::enablementByTurn_data() {
   QTest::newRow("piece held") << Turn::kPieceHeld << false << "000000|00000";
   QTest::newRow("replay") << Turn::kReplay << false << "100001|11111";
   QTest::newRow("no game, read-only") << Turn::kNoGame << true << "100100|11111";
-  QTest::newRow("player, read-only") << Turn::kPlayerToMove << true << "011100|00111";
 }
 
 void CommandsTest::enablementByTurn() {
@@ -63,38 +62,17 @@ void CommandsTest::enablementByTurn() {
   QCOMPARE(got, expected);
 }
 
-void CommandsTest::enablementFollowsPlay() {
-  TestApp t;
-  t.audio->busyClips = 1;  // the computer does not start: the state after the move stays
-  QVERIFY(t.frame->CommandAction(Command::kNewGame)->isEnabled());
-  t.game->OnNewGame();
-  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
-  QVERIFY(!t.frame->CommandAction(Command::kNewGame)->isEnabled());
-  QVERIFY(t.frame->CommandAction(Command::kUndo)->isEnabled());
-  t.Click(TestApp::CellCentre(2, 6));  // pick up the pawn of 7七
-  QCOMPARE(t.ps().turn, Turn::kPieceHeld);
-  for (Command c : {Command::kNewGame, Command::kUndo, Command::kResign, Command::kSettings,
-                    Command::kLoadRecord, Command::kContinue})
-    QVERIFY(!t.frame->CommandAction(c)->isEnabled());
-  t.Click(TestApp::CellCentre(2, 5));
-  QCOMPARE(t.ps().turn, Turn::kComputerThinking);
-  QVERIFY(!t.frame->CommandAction(Command::kSettings)->isEnabled());
-}
-
+// Where "check.dat" cannot be written (a directory in the way stops even root) records are
+// off, and the end of a game shows the notice instead of the save dialog.
 void CommandsTest::readOnlyDirectoryDisablesRecords() {
   QTemporaryDir dir;
-  QVERIFY(dir.isValid());
-  // "check.dat" cannot be created: it is taken by a directory (root ignores read-only
-  // permissions, a directory in the way stops everyone), and the directory is read-only too.
   QVERIFY(QDir(dir.path()).mkdir("check.dat"));
   QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
   const QString old = QDir::currentPath();
   QVERIFY(QDir::setCurrent(dir.path()));
   {
     TestApp t;
-    QVERIFY(t.ps().runningFromCd);
     QVERIFY(!t.frame->CommandAction(Command::kLoadRecord)->isEnabled());
-    // The end of a game shows the notice instead of the save dialog.
     t.ps().turn = Turn::kPlayerToMove;
     t.game->OnResign();
     QCOMPARE(t.script.asked.back(), QString("shogi::ui::CCdRomNoticeDlg"));
@@ -106,66 +84,19 @@ void CommandsTest::readOnlyDirectoryDisablesRecords() {
                         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-void CommandsTest::promptsOfMenuItems() {
-  TestApp t;
-  // Highlighting an item puts its prompt into pane 0; leaving it brings the idle text back.
-  const QString idle = t.frame->PromptPane()->text();
-  QAction* undo = t.frame->CommandAction(Command::kUndo);
-  QStatusTipEvent tip(undo->statusTip());
-  QCoreApplication::sendEvent(t.frame, &tip);
-  QCOMPARE(t.frame->PromptPane()->text(), undo->statusTip());
-  QStatusTipEvent none{QString()};
-  QCoreApplication::sendEvent(t.frame, &none);
-  QCOMPARE(t.frame->PromptPane()->text(), idle);
-  // A disabled item shows its prompt too while the pointer is on it.
-  QVERIFY(!undo->isEnabled());
-  QMenu* menu = t.frame->menuBar()->actions().at(0)->menu();
-  menu->popup(QPoint(0, 0));
-  QVERIFY(QTest::qWaitForWindowExposed(menu));
-  QTest::mouseMove(menu, menu->actionGeometry(undo).center());
-  QCOMPARE(t.frame->PromptPane()->text(), undo->statusTip());
-  menu->hide();
-}
-
-void CommandsTest::helpPageComesFromResources() {
-  CHelpDlg help;
-  QVERIFY(help.Html().size() > 1000);
-  TestApp t;
-  t.frame->HelpAction()->trigger();
-  QCOMPARE(t.script.asked, std::vector<QString>{"shogi::ui::CHelpDlg"});
-}
-
-void CommandsTest::failedSaveBringsTheDialogBack_data() {
-  QTest::addColumn<bool>("secondTrySaves");
-  QTest::newRow("saved on the second try") << true;
-  QTest::newRow("cancelled after the failure") << false;
-}
-
+// A failed save says why and brings the dialog back; the second try saves.
 void CommandsTest::failedSaveBringsTheDialogBack() {
-  QFETCH(bool, secondTrySaves);
   TestApp t;
   t.script.saveRecord = true;
-  t.store->failSaves = "No space left on device";
+  t.store->failSaves = "No space left on device";  // mended when the message box is answered
   t.ps().turn = Turn::kPlayerToMove;
-  // The second dialog is cancelled when the failure stays.
-  t.script.clearSaveFailureOnBox = secondTrySaves;
-  int endDialogs = 0;
-  t.game->SetAsk([&](QDialog& d) {
-    if (qobject_cast<CGameEndDlg*>(&d) && ++endDialogs == 2 && !secondTrySaves) {
-      t.script.asked.push_back(d.metaObject()->className());
-      return int(QDialog::Rejected);
-    }
-    return t.Answer(d);
-  });
   t.game->OnResign();
-  const std::vector<QString> asked = {"shogi::ui::CGameEndDlg", "QMessageBox",
-                                      "shogi::ui::CGameEndDlg"};
-  QCOMPARE(t.script.asked, asked);
-  QCOMPARE(t.script.boxes.size(), size_t(1));
-  QCOMPARE(t.script.boxes[0],
-           QString::fromUtf8(records::kSaveFailedText.data(), records::kSaveFailedText.size()) +
-               "|No space left on device");
-  QCOMPARE(t.store->saves, secondTrySaves ? 1 : 0);
+  QCOMPARE(t.script.asked, (std::vector<QString>{"shogi::ui::CGameEndDlg", "QMessageBox",
+                                                 "shogi::ui::CGameEndDlg"}));
+  QCOMPARE(t.script.boxes, std::vector<QString>{QString::fromUtf8(records::kSaveFailedText.data(),
+                                                                  records::kSaveFailedText.size()) +
+                                                "|No space left on device"});
+  QCOMPARE(t.store->saves, 1);
   QCOMPARE(t.ps().turn, Turn::kNoGame);
 }
 
@@ -177,22 +108,36 @@ void CommandsTest::refusedLoadIsShownInThePromptPane() {
            QString::fromUtf8(records::kLoadFailedText.data(), records::kLoadFailedText.size()));
 }
 
-void CommandsTest::probeKeepsAnExistingCheckDat() {
-  QTemporaryDir dir;
-  QVERIFY(dir.isValid());
-  QFile probe(dir.filePath("check.dat"));
-  QVERIFY(probe.open(QIODevice::WriteOnly));
-  probe.write("kept");
-  probe.close();
-  const QString old = QDir::currentPath();
-  QVERIFY(QDir::setCurrent(dir.path()));
-  {
-    TestApp t;
-    QVERIFY(!t.ps().runningFromCd);
+void CommandsTest::everyClipIsAResource() {
+  for (const std::string& name : sound::AllClipNames()) {
+    const std::vector<uint8_t> bytes = ClipFromResources(name);
+    QVERIFY2(bytes.size() > 44 && std::string(bytes.begin(), bytes.begin() + 4) == "RIFF",
+             name.c_str());
   }
-  QDir::setCurrent(old);
-  QVERIFY(probe.open(QIODevice::ReadOnly));
-  QCOMPARE(probe.readAll(), QByteArray("kept"));
+  QVERIFY(ClipFromResources("IDSOUND_KOMA12").empty());
+}
+
+void CommandsTest::withoutADeviceTheGameIsSilentAndSaysSo() {
+  // stderr goes to a file while the sound starts with a driver that does not exist.
+  QTemporaryFile log;
+  QVERIFY(log.open());
+  std::fflush(stderr);
+  const int saved = dup(STDERR_FILENO);
+  dup2(log.handle(), STDERR_FILENO);
+  qputenv("SDL_AUDIODRIVER", "no-such-driver");
+  {
+    MixerGameAudio audio;
+    QVERIFY(!audio.DeviceOpen());
+    QVERIFY(!audio.PlaySoundResource("IDSOUND_KOMA"));
+    QVERIFY(audio.ClipsIdle());  // the computer never waits for a read-out that cannot play
+  }
+  qputenv("SDL_AUDIODRIVER", "dummy");
+  std::fflush(stderr);
+  dup2(saved, STDERR_FILENO);
+  ::close(saved);
+  QFile in(log.fileName());
+  QVERIFY(in.open(QIODevice::ReadOnly));
+  QCOMPARE(in.readAll().count("without sound"), 1);
 }
 
 QTEST_MAIN(CommandsTest)

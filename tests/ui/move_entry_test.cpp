@@ -1,6 +1,8 @@
-// Move entry with the mouse: pick-ups from the board and the hand, legal and illegal
-// put-downs, the promotion cases, and the moves the board refuses although the generated
-// list lets them through.
+// The board: a click move is taken only when the legality check allows it (even when the
+// generated list lets it through), the promotion question comes exactly when the choice is
+// free, a refused move puts the piece back; the clocks and the last-move text.
+#include <QLabel>
+
 #include "shogi/ui/game_texts.h"
 #include "ui_test_util.h"
 
@@ -10,20 +12,37 @@ using namespace shogi::ui::test;
 
 namespace {
 
-// Kings only: the player's on (4, 8), the computer's on (8, 0).
-Position Kings() {
+// "K48 k80 G47 B*": a kind letter (upper case the player's, lower case the computer's) with
+// file and rank index, or "<letter>*" for one more in the player's hand. Empty: the start.
+Position Board(const QString& pieces) {
+  if (pieces.isEmpty()) return StartPosition();
   Position p;
-  p.Set(4, 8, 1, kKing);
-  p.Set(8, 0, 2, kKing);
+  for (const QString& w : pieces.split(' ')) {
+    const int kind =
+        w[0].toUpper() == 'K' ? int(kKing) : QString("PLNSGBR").indexOf(w[0].toUpper()) + 1;
+    if (w[1] == '*')
+      p.SetHand(1, kind, p.Hand(1, kind) + 1);
+    else
+      p.Set(w[1].digitValue(), w[2].digitValue(), w[0].isUpper() ? 1 : 2, kind);
+  }
   return p;
 }
 
-// A game at its first move with the given position, the computer kept from starting.
-std::unique_ptr<TestApp> GameWith(const Position& p) {
+// A square "fr", a hand piece "P*", or a point off the board.
+QPoint At(const QString& where) {
+  if (where == "off") return QPoint(50, 430);
+  if (where == "beside") return QPoint(600, 250);
+  if (where[1] == '*')
+    return HandSlot(1, QString("PLNSGBR").indexOf(where[0]) + 1) + QPoint(10, 10);
+  return TestApp::CellCentre(where[0].digitValue(), where[1].digitValue());
+}
+
+// A game at its first move in the given position; the computer is kept from starting.
+std::unique_ptr<TestApp> GameWith(const QString& pieces) {
   auto t = std::make_unique<TestApp>();
   t->audio->busyClips = 1;
   t->game->OnNewGame();
-  t->SetPosition(p);
+  t->SetPosition(Board(pieces));
   return t;
 }
 
@@ -33,229 +52,159 @@ class MoveEntryTest : public QObject {
   Q_OBJECT
  private slots:
   void legalMoveIsCommitted();
-  void refusedClicks_data();
-  void refusedClicks();
+  void clicksJudgedByTheRules_data();
+  void clicksJudgedByTheRules();
   void promotion_data();
   void promotion();
-  void handPickAnswersInTheWholeSlot_data();
-  void handPickAnswersInTheWholeSlot();
-  void handPieceOnOccupiedSquareGoesBack();
-  void moveIntoCheckIsRefused_data();
-  void moveIntoCheckIsRefused();
-  void pawnDropMateIsRefused_data();
-  void pawnDropMateIsRefused();
+  void lastMoveText();
 };
 
+// A move from the start: the clocks charge the side to move (a held piece counts for the
+// player), the move is committed with its sounds, and the computer waits for the read-out.
 void MoveEntryTest::legalMoveIsCommitted() {
   TestApp t;
   t.audio->busyClips = 1;
+  t.Tick();
+  QCOMPARE(t.ps().playerClockMs, 0);  // no game: the clocks stand still
   t.game->OnNewGame();
   t.audio->calls.clear();
-  t.Click(TestApp::CellCentre(2, 6));
+  for (int i = 0; i < 10; ++i) t.Tick();
+  t.Click(At("26"));
   QCOMPARE(t.ps().turn, Turn::kPieceHeld);
-  QCOMPARE(t.view->Pending().fromFile, 2);
-  QCOMPARE(t.view->Pending().fromRank, 6);
-  t.Click(TestApp::CellCentre(2, 5));
+  t.Tick();
+  t.Click(At("25"));
+  t.Tick();
+  QCOMPARE(t.ps().playerClockMs, 1100);
+  QCOMPARE(t.ps().computerClockMs, 100);
   QCOMPARE(t.ps().turn, Turn::kComputerThinking);
-  QCOMPARE(t.gs().moveNumber, 1);
   QCOMPARE(t.gs().moveRec[1], (MoveRec{2, 6, 2, 5, 0, 0}));
-  QCOMPARE(t.gs().Current().Owner(2, 5), 1);
   QCOMPARE(t.view->ShownKind(2, 5), int(kPawn));
   QCOMPARE(t.Clips(), (std::vector<std::string>{"clip IDSOUND_KOMA", "read 1"}));
-  // The computer waits for the read-out; once the clips are done it starts on the timer.
   QVERIFY(t.ps().computerStartPending);
   t.audio->busyClips = 0;
   t.Tick();
-  QVERIFY(!t.ps().computerStartPending);
   QVERIFY(t.FinishComputer());
   QCOMPARE(t.gs().moveNumber, 2);
   QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
   QCOMPARE(t.frame->ProgressPane()->text(), MoveDoneText());
+  QCOMPARE(ClockText(3723'999), QString("01:02:03"));
 }
 
-void MoveEntryTest::refusedClicks_data() {
-  QTest::addColumn<QPoint>("pick");
-  QTest::addColumn<QPoint>("put");  // none: nothing was picked up
-  const QPoint pawn = TestApp::CellCentre(2, 6);
-  QTest::newRow("pawn three squares") << pawn << TestApp::CellCentre(2, 3);
-  QTest::newRow("pawn off the board") << pawn << QPoint(50, 430);
-  QTest::newRow("pawn onto an own pawn") << pawn << TestApp::CellCentre(3, 6);
-  QTest::newRow("empty square") << TestApp::CellCentre(4, 4) << QPoint();
-  QTest::newRow("computer's piece") << TestApp::CellCentre(4, 0) << QPoint();
-  QTest::newRow("beside the board") << QPoint(600, 250) << QPoint();
+void MoveEntryTest::clicksJudgedByTheRules_data() {
+  QTest::addColumn<QString>("pieces");
+  QTest::addColumn<QString>("from");
+  QTest::addColumn<QString>("to");    // empty: nothing is picked up
+  QTest::addColumn<bool>("anyList");  // the generated list marks every move legal
+  QTest::addColumn<bool>("taken");
+  const auto row = [](const char* name, QString pieces, const char* from, const char* to,
+                      bool anyList, bool taken) {
+    QTest::newRow(name) << pieces << QString(from) << QString(to) << anyList << taken;
+  };
+  const QString pin = "K48 k80 G47 l42";  // the gold shields the king from the lance
+  const QString mate = "K88 k00 G02 P*";  // the gold guards the drop square and (1, 1)
+  row("pawn three squares", "", "26", "23", false, false);
+  row("pawn off the board", "", "26", "off", false, false);
+  row("pawn onto an own pawn", "", "26", "36", false, false);
+  row("empty square", "", "44", "", false, false);
+  row("computer's piece", "", "40", "", false, false);
+  row("beside the board", "", "beside", "", false, false);
+  row("drop on a piece", "K48 k80 g33 B*", "B*", "33", false, false);
+  row("drop", "K48 k80 g33 B*", "B*", "44", false, true);
+  row("pinned gold steps aside", pin, "47", "37", false, false);
+  row("pinned gold, any list", pin, "47", "37", true, false);
+  row("pinned gold stays in line", pin, "47", "46", true, true);
+  row("king into attack, any list", pin + " p56", "48", "57", true, false);
+  row("pawn drop mate, any list", mate + " S21", "P*", "01", true, false);
+  row("pawn drop check, any list", mate, "P*", "01", true, true);
 }
 
-// Clicks that make no move: a piece picked up goes back where it stood.
-void MoveEntryTest::refusedClicks() {
-  QFETCH(QPoint, pick);
-  QFETCH(QPoint, put);
-  TestApp t;
-  t.audio->busyClips = 1;
-  t.game->OnNewGame();
-  t.Click(pick);
-  if (!put.isNull()) {
-    QCOMPARE(t.ps().turn, Turn::kPieceHeld);
-    t.Click(put);
+void MoveEntryTest::clicksJudgedByTheRules() {
+  QFETCH(QString, pieces);
+  QFETCH(QString, from);
+  QFETCH(QString, to);
+  QFETCH(bool, anyList);
+  QFETCH(bool, taken);
+  auto t = GameWith(pieces);
+  t->Click(At(from));
+  if (!to.isEmpty()) {
+    QCOMPARE(t->ps().turn, Turn::kPieceHeld);
+    if (anyList)
+      for (int i = 0; i < t->gs().moveListCount; ++i) t->gs().moveList[i].illegal = 0;
+    t->Click(At(to));
   }
-  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
-  QCOMPARE(t.gs().moveNumber, 0);
+  QCOMPARE(t->gs().moveNumber, taken ? 1 : 0);
+  QCOMPARE(t->ps().turn, taken ? Turn::kComputerThinking : Turn::kPlayerToMove);
+  // Whatever was picked up is back where it was, or stands where it was put.
+  const Position& now = t->gs().Current();
   for (int f = 0; f < 9; ++f)
-    for (int r = 0; r < 9; ++r) QCOMPARE(t.view->ShownOwner(f, r), t.gs().Current().Owner(f, r));
+    for (int r = 0; r < 9; ++r) QCOMPARE(t->view->ShownOwner(f, r), now.Owner(f, r));
+  for (int k = kPawn; k <= kRook; ++k) QCOMPARE(t->view->ShownHand(1, k), now.Hand(1, k));
 }
 
 void MoveEntryTest::promotion_data() {
-  QTest::addColumn<int>("kind");
-  QTest::addColumn<int>("fromFile");
-  QTest::addColumn<int>("fromRank");
-  QTest::addColumn<int>("toFile");
-  QTest::addColumn<int>("toRank");
+  QTest::addColumn<QString>("from");  // the player's piece, with the two kings
+  QTest::addColumn<QString>("to");
   QTest::addColumn<bool>("answer");
   QTest::addColumn<bool>("asked");
   QTest::addColumn<int>("kindAfter");
-  QTest::newRow("pawn from rank 1, compulsory") << 1 << 0 << 1 << 0 << 0 << false << false << 8;
-  QTest::newRow("pawn from rank 3, yes") << 1 << 0 << 3 << 0 << 2 << true << true << 8;
-  QTest::newRow("pawn from rank 3, no") << 1 << 0 << 3 << 0 << 2 << false << true << 1;
-  QTest::newRow("silver into the zone, no") << 4 << 1 << 3 << 1 << 2 << false << true << 4;
-  QTest::newRow("silver into the zone, yes") << 4 << 1 << 3 << 1 << 2 << true << true << 11;
-  QTest::newRow("knight from rank 3, compulsory") << 3 << 1 << 3 << 0 << 1 << false << false << 10;
-  QTest::newRow("knight from rank 2, compulsory") << 3 << 1 << 2 << 0 << 0 << false << false << 10;
-  QTest::newRow("knight from rank 4 to 2, asked") << 3 << 1 << 4 << 0 << 2 << false << true << 3;
-  QTest::newRow("lance to rank 0, compulsory") << 2 << 0 << 4 << 0 << 0 << false << false << 9;
-  QTest::newRow("lance to rank 1, asked") << 2 << 0 << 4 << 0 << 1 << true << true << 9;
-  QTest::newRow("gold never promotes") << 5 << 1 << 3 << 1 << 2 << true << false << 5;
-  QTest::newRow("bishop out of the zone, asked") << 6 << 2 << 1 << 5 << 4 << true << true << 13;
-  QTest::newRow("bishop into the zone, no") << 6 << 5 << 4 << 2 << 1 << false << true << 6;
-  QTest::newRow("lance to rank 1, no") << 2 << 0 << 4 << 0 << 1 << false << true << 2;
+  const auto row = [](const char* name, const char* from, const char* to, bool answer, bool asked,
+                      int kindAfter) {
+    QTest::newRow(name) << QString(from) << QString(to) << answer << asked << kindAfter;
+  };
+  row("pawn to the last rank", "P01", "00", false, false, kProPawn);
+  row("pawn into the zone, yes", "P03", "02", true, true, kProPawn);
+  row("pawn into the zone, no", "P03", "02", false, true, kPawn);
+  row("silver into the zone, no", "S13", "12", false, true, kSilver);
+  row("knight to rank 1", "N13", "01", false, false, kProKnight);
+  row("knight to rank 2, asked", "N14", "02", false, true, kKnight);
+  row("lance to rank 0", "L04", "00", false, false, kProLance);
+  row("lance to rank 1, yes", "L04", "01", true, true, kProLance);
+  row("gold never promotes", "G13", "12", true, false, kGold);
+  row("bishop out of the zone", "B21", "54", true, true, kHorse);
+  row("bishop into the zone, no", "B54", "21", false, true, kBishop);
 }
 
 void MoveEntryTest::promotion() {
-  QFETCH(int, kind);
-  QFETCH(int, fromFile);
-  QFETCH(int, fromRank);
-  QFETCH(int, toFile);
-  QFETCH(int, toRank);
+  QFETCH(QString, from);
+  QFETCH(QString, to);
   QFETCH(bool, answer);
   QFETCH(bool, asked);
   QFETCH(int, kindAfter);
-  Position p = Kings();
-  p.Set(fromFile, fromRank, 1, kind);
-  auto t = GameWith(p);
+  auto t = GameWith("K48 k80 " + from);
   t->script.promote = answer;
   t->script.asked.clear();
-  t->Click(TestApp::CellCentre(fromFile, fromRank));
-  QCOMPARE(t->ps().turn, Turn::kPieceHeld);
-  t->Click(TestApp::CellCentre(toFile, toRank));
+  t->Click(At(from.mid(1)));
+  t->Click(At(to));
   QCOMPARE(t->ps().turn, Turn::kComputerThinking);
-  const bool wasAsked =
-      !t->script.asked.empty() && t->script.asked.front() == QString("shogi::ui::CPromoteDlg");
-  QCOMPARE(wasAsked, asked);
-  QCOMPARE(t->gs().Current().KindAt(toFile, toRank), kindAfter);
-  QCOMPARE(t->gs().moveRec[1].promote, kindAfter != kind ? 1 : 0);
+  QCOMPARE(t->script.asked.size() == 1 && t->script.asked[0] == "shogi::ui::CPromoteDlg", asked);
+  QCOMPARE(t->gs().Current().KindAt(to[0].digitValue(), to[1].digitValue()), kindAfter);
+  QCOMPARE(t->gs().moveRec[1].promote, int(kindAfter != QString("PLNSGBR").indexOf(from[0]) + 1));
   if (asked) QVERIFY(!t->ps().modalShown);  // the full redraw after the question cleared it
 }
 
-void MoveEntryTest::handPickAnswersInTheWholeSlot_data() {
-  QTest::addColumn<int>("kind");
-  QTest::addColumn<QPoint>("offset");
-  QTest::newRow("pawn, top left") << 1 << QPoint(0, 0);
-  QTest::newRow("rook, bottom right") << 7 << QPoint(38, 41);
-}
-
-void MoveEntryTest::handPickAnswersInTheWholeSlot() {
-  QFETCH(int, kind);
-  QFETCH(QPoint, offset);
-  Position p = Kings();
-  p.SetHand(1, kind, 2);
-  auto t = GameWith(p);
-  const QPoint at = HandSlot(1, kind) + offset;
-  t->Click(at);
-  QCOMPARE(t->ps().turn, Turn::kPieceHeld);
-  QCOMPARE(t->view->Pending().dropKind, kind);
-  QCOMPARE(t->view->ShownHand(1, kind), 1);
-  QCOMPARE(t->view->DragPos(), HandSlot(1, kind) + QPoint(17, 22));
-  QVERIFY(t->ps().dragFirstMove);
-  // Just outside the slot nothing is picked.
-  auto u = GameWith(p);
-  u->Click(HandSlot(1, kind) + QPoint(offset.x() == 0 ? -1 : 39, offset.y()));
-  QVERIFY(u->ps().turn == Turn::kPlayerToMove || u->view->Pending().dropKind != kind);
-}
-
-void MoveEntryTest::handPieceOnOccupiedSquareGoesBack() {
-  Position p = Kings();
-  p.SetHand(1, kBishop, 1);
-  p.Set(3, 3, 2, kGold);
-  auto t = GameWith(p);
-  t->Click(HandSlot(1, kBishop) + QPoint(10, 10));
-  QCOMPARE(t->view->ShownHand(1, kBishop), 0);
-  t->Click(TestApp::CellCentre(3, 3));
-  QCOMPARE(t->ps().turn, Turn::kPlayerToMove);
-  QCOMPARE(t->view->ShownHand(1, kBishop), 1);
-  // Dropped on an empty square it is a drop.
-  t->Click(HandSlot(1, kBishop) + QPoint(10, 10));
-  t->Click(TestApp::CellCentre(4, 4));
-  QCOMPARE(t->gs().moveRec[1], (MoveRec{0, 0, 4, 4, 0, kBishop}));
-  QCOMPARE(t->view->LastMoveTextShown(), QString::fromUtf8("△５五角打"));
-}
-
-void MoveEntryTest::moveIntoCheckIsRefused_data() {
-  QTest::addColumn<bool>("clearFlags");
-  QTest::newRow("as generated") << false;
-  QTest::newRow("list marks everything legal") << true;
-}
-
-void MoveEntryTest::moveIntoCheckIsRefused() {
-  QFETCH(bool, clearFlags);
-  // The gold on (4, 7) shields the king from the lance on (4, 2).
-  Position p = Kings();
-  p.Set(4, 7, 1, kGold);
-  p.Set(4, 2, 2, kLance);
-  auto t = GameWith(p);
-  t->Click(TestApp::CellCentre(4, 7));
-  if (clearFlags)
-    for (int i = 0; i < t->gs().moveListCount; ++i) t->gs().moveList[i].illegal = 0;
-  t->Click(TestApp::CellCentre(3, 7));  // steps aside: the king would stand in the lance's line
-  QCOMPARE(t->ps().turn, Turn::kPlayerToMove);
-  QCOMPARE(t->gs().moveNumber, 0);
-  // The king stepping next to the lance's file is also refused when attacked.
-  t->Click(TestApp::CellCentre(4, 8));
-  if (clearFlags)
-    for (int i = 0; i < t->gs().moveListCount; ++i) t->gs().moveList[i].illegal = 0;
-  Position q = t->gs().Current();
-  q.Set(5, 6, 2, kPawn);  // attacks (5, 7)
-  t->gs().snapshot[0] = q;
-  t->Click(TestApp::CellCentre(5, 7));
-  QCOMPARE(t->ps().turn, Turn::kPlayerToMove);
-  QCOMPARE(t->gs().moveNumber, 0);
-  // A safe move goes through.
-  t->view->RefreshViewPosition();
-  t->Click(TestApp::CellCentre(4, 7));
-  t->Click(TestApp::CellCentre(4, 6));
-  QCOMPARE(t->gs().moveNumber, 1);
-}
-
-void MoveEntryTest::pawnDropMateIsRefused_data() {
-  QTest::addColumn<bool>("guardEscape");
-  QTest::addColumn<bool>("refused");
-  QTest::newRow("drop that mates") << true << true;
-  QTest::newRow("drop that only checks") << false << false;
-}
-
-void MoveEntryTest::pawnDropMateIsRefused() {
-  QFETCH(bool, guardEscape);
-  QFETCH(bool, refused);
-  Position p;
-  p.Set(8, 8, 1, kKing);
-  p.Set(0, 0, 2, kKing);
-  p.Set(0, 2, 1, kGold);                     // guards the drop square and (1, 1)
-  if (guardEscape) p.Set(2, 1, 1, kSilver);  // guards (1, 0)
-  p.SetHand(1, kPawn, 1);
-  auto t = GameWith(p);
-  t->Click(HandSlot(1, kPawn) + QPoint(5, 5));
-  QCOMPARE(t->ps().turn, Turn::kPieceHeld);
-  for (int i = 0; i < t->gs().moveListCount; ++i) t->gs().moveList[i].illegal = 0;
-  t->Click(TestApp::CellCentre(0, 1));
-  QCOMPARE(t->gs().moveNumber, refused ? 0 : 1);
-  QCOMPARE(t->ps().turn, refused ? Turn::kPlayerToMove : Turn::kComputerThinking);
+// The text of move m: side mark, square (mirrored when the computer moved first), piece.
+void MoveEntryTest::lastMoveText() {
+  const struct {
+    int firstMover, m;
+    MoveRec move;  // from (1, 1) unless dropped
+    int kind;      // the kind on the destination afterwards
+    const char* text;
+  } kCases[] = {
+      {1, 1, {1, 1, 2, 5, 0, 0}, kPawn, "△７六歩"},
+      {1, 2, {1, 1, 7, 1, 1, 0}, kHorse, "▼２二角成"},
+      {1, 3, {0, 0, 4, 4, 0, kBishop}, kBishop, "△５五角打"},
+      {1, 7, {1, 1, 3, 3, 0, 0}, kProSilver, "△６四成銀"},
+      {2, 1, {1, 1, 0, 0, 0, 0}, kLance, "▼１九香"},
+      {2, 2, {1, 1, 8, 8, 0, 0}, kKing, "△９一玉"},
+  };
+  for (const auto& c : kCases) {
+    auto gs = std::make_unique<GameState>();
+    gs->firstMover = c.firstMover;
+    gs->moveRec[c.m] = c.move;
+    int kinds[9][10] = {};
+    kinds[c.move.toFile][c.move.toRank] = c.kind;
+    QCOMPARE(LastMoveText(*gs, c.m, kinds), QString::fromUtf8(c.text));
+  }
 }
 
 QTEST_MAIN(MoveEntryTest)

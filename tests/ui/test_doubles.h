@@ -39,7 +39,6 @@ class RecordingAudio : public GameAudio {
     playing_ = false;
     if (notify_) notify_();
   }
-  bool MusicPlaying() const { return playing_; }
 
   std::vector<std::string> calls;
   int busyClips = 0;
