@@ -31,7 +31,7 @@ Thought Think(const std::string& board, const std::string& hands, int level) {
   auto gs = std::make_unique<GameState>();
   auto book = std::make_unique<OpeningBook>();
   const MoveRec m = ThinkOnPosition(*gs, *book, Sfen(board, "w", hands), 60, level);
-  return {m.IsEmpty() ? "" : MoveToUsi(m, gs->firstMover), gs->gameResult.load()};
+  return {m.IsEmpty() ? "" : MoveToUsi(m, gs->firstMover), gs->gameResult};
 }
 
 TEST(GenerateChecks, RookDropsAroundALoneKing) {

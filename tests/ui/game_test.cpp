@@ -40,19 +40,15 @@ bool ClickAMove(TestApp& t) {
   return true;
 }
 
-// Makes the computer's answer without a thread: move record m, its position and the flags,
-// as the thinking thread leaves them.
+// Makes the computer's answer without a thread: move m and the result, committed and handed
+// to the controller as the timer does with a think's.
 void FakeComputerMove(TestApp& t, const MoveRec& m, int result) {
-  GameState& gs = t.gs();
-  gs.moveNumber += 1;
-  gs.snapshot[gs.moveNumber] = gs.snapshot[gs.moveNumber - 1];
-  if (result != 1) {
-    gs.moveRec[gs.moveNumber] = m;
-    ApplyMove(gs.snapshot[gs.moveNumber], m, kComputerSide);
-  }
-  gs.gameResult = result;
+  ThinkResult think;
+  think.move = m;
+  think.gameResult = result;
+  CommitComputerMove(t.gs(), think);
   t.ps().turn = Turn::kComputerThinking;
-  gs.moveReady.store(1, std::memory_order_release);
+  t.game->OnComputerMove(think);
 }
 
 }  // namespace
@@ -101,7 +97,7 @@ void GameTest::wholeGameAtEasyWithTheMouse() {
     }
     QCOMPARE(t.ps().turn, Turn::kComputerThinking);
     QVERIFY(t.FinishComputer());
-    const int result = t.gs().gameResult.load();
+    const int result = t.gs().gameResult;
     if (result == 1) {
       expected.push_back("clip IDSOUND_MAKE");
       break;
@@ -152,7 +148,7 @@ void GameTest::undoTakesBackTwoMoves() {
   QCOMPARE(t.Clips().front(), std::string("clip IDSOUND_MATTA"));
   QCOMPARE(t.gs().moveNumber, 2 * pairs - 2);
   QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
-  QCOMPARE(t.gs().gameResult.load(), 0);
+  QCOMPARE(t.gs().gameResult, 0);
   for (int f = 0; f < 9; ++f)
     for (int r = 0; r < 9; ++r) QCOMPARE(t.view->ShownOwner(f, r), before.Owner(f, r));
   // Undo with no two moves keeps the position but still sounds.
@@ -354,7 +350,7 @@ void GameTest::moveLimit() {
   QCOMPARE(gs.moveNumber, kMaxMoves);
   QCOMPARE(t.ps().turn, Turn::kNoGame);
   QCOMPARE(t.script.messages.back(), MoveLimitMessage());
-  QVERIFY(!t.ps().worker.joinable());
+  QVERIFY(!t.ps().computer->Thinking());
   QVERIFY(!t.ps().computerStartPending);
 }
 
