@@ -83,8 +83,9 @@ TEST(Think, BookMoveOrSearchInTheSameGame) {
 }
 
 // Four moves of a middle game through the computer player, on its thread with its own copy
-// of the history, and through the think driver on one GameState on this thread: the same moves
-// and results, so nothing the searches carry from move to move is lost in the hand-over.
+// of the history, and through the think driver on one GameState on this thread: the same moves,
+// results and work, so nothing the searches carry from move to move (the prepared answers, the
+// king danger of the player's move) is lost in the hand-over.
 TEST(ComputerPlayer, PlaysAsTheThinkDriverOnOneState) {
   auto book = std::make_unique<OpeningBook>();
   auto gs = std::make_unique<GameState>();
@@ -100,10 +101,12 @@ TEST(ComputerPlayer, PlaysAsTheThinkDriverOnOneState) {
     EXPECT_EQ(r.move, expected.move) << k;
     EXPECT_EQ(r.gameResult, expected.gameResult) << k;
     EXPECT_EQ(r.score, expected.score) << k;
+    EXPECT_EQ(computer.Scratch().evaluateCalls, gs->evaluateCalls) << k;  // the same work
     if (r.gameResult != kResultNone) break;
     CommitComputerMove(*gs, expected);
     CommitComputerMove(*game, r);
-    const MoveRec reply = Reply(*game);
+    // The reply the search expected, for which it prepared an answer.
+    const MoveRec reply = r.lineLength > 1 ? r.line[1] : Reply(*game);
     ASSERT_TRUE(CommitPlayerMove(*gs, reply));
     ASSERT_TRUE(CommitPlayerMove(*game, computer.Scratch(), reply));
   }
