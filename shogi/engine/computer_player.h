@@ -63,11 +63,10 @@ class ComputerPlayer {
 
   Progress CurrentProgress() const;
 
-  // The scratch and search state, which the player keeps between thinks. The scratch is where
-  // the player's move is evaluated for the computer (CommitPlayerMove), since the next think
-  // reads the king danger that evaluation leaves. Only while no think runs.
+  // The scratch, which the player keeps between thinks: the player's move is evaluated for the
+  // computer there (CommitPlayerMove), since the next think reads the king danger that
+  // evaluation leaves. Only while no think runs.
   AnalysisScratch& Scratch() { return *scratch_; }
-  const SearchState& Search() const { return *search_; }
 
  private:
   template <class Fn>
