@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "shogi/engine/bench_positions.h"
+#include "shogi/engine/computer_player.h"
 #include "shogi/engine/evaluate.h"
 #include "shogi/engine/think.h"
 
@@ -35,28 +36,33 @@ int BenchPositionCount() {
   return static_cast<int>(std::size(bench::kMiddleGamePositions));
 }
 
+void SetUpPosition(GameHistory& game, AnalysisScratch& sc, const UsiPosition& pos, int m,
+                   int level) {
+  ResetHistory(game);
+  game.fixedClock = kBenchClock;
+  game.useRandom = 0;
+  game.level = level;
+  game.bookChoice = 1;
+  game.firstMover = pos.sideToMove == UsiPosition::kBlack ? 2 : 1;
+  const Position start = ToInternal(pos, game.firstMover);
+  for (int k = 0; k < m; ++k) game.snapshot[k] = start;
+  game.moveNumber = m - 1;
+  // As after the player's move: the evaluation for the computer.
+  sc.kingTermsFresh = 0;
+  game.baseScore = Evaluate(game, sc, start, game.computerSide);
+  if (sc.kingTermsFresh) {
+    game.computerKingScore = sc.kingTermComputer;
+    game.playerKingScore = sc.kingTermPlayer;
+  }
+}
+
 MoveRec ThinkOnPosition(GameState& gs, OpeningBook& book, const UsiPosition& pos, int m,
                         int level) {
   ResetGameState(gs);
-  gs.fixedClock = kBenchClock;
-  gs.useRandom = 0;
-  gs.level = level;
-  gs.bookChoice = 1;
-  gs.firstMover = pos.sideToMove == UsiPosition::kBlack ? 2 : 1;
-  const Position start = ToInternal(pos, gs.firstMover);
-  for (int k = 0; k < m; ++k) gs.snapshot[k] = start;
-  gs.moveNumber = m - 1;
-  // As after the player's move: the evaluation for the computer.
-  gs.kingTermsFresh = 0;
-  gs.baseScore = Evaluate(gs, start, gs.computerSide);
-  if (gs.kingTermsFresh) {
-    gs.computerKingScore = gs.kingTermComputer;
-    gs.playerKingScore = gs.kingTermPlayer;
-  }
-  gs.moveNumber = m;
-  gs.moveReady = 0;
-  ThinkDriver(gs, book);
-  return gs.moveRec[m];
+  SetUpPosition(gs, gs, pos, m, level);
+  const ThinkResult r = ThinkDriver(gs, gs, gs, book);
+  CommitComputerMove(gs, r);
+  return r.move;
 }
 
 namespace {
@@ -79,10 +85,12 @@ class BenchRun {
   // Both sides are the computer, each with its own game; a forced move replaces the chosen one
   // after the side to move has thought.
   void OpeningGame(const bench::OpeningGame& game) {
-    GameState* sides[2] = {black_.get(), white_.get()};
+    GameHistory* sides[2] = {blackGame_.get(), whiteGame_.get()};
+    ComputerPlayer* players[2] = {black_.get(), white_.get()};
     for (int i = 0; i < 2; ++i) {
-      GameState& gs = *sides[i];
-      ResetGameState(gs);
+      GameHistory& gs = *sides[i];
+      ResetHistory(gs);
+      players[i]->NewGame();
       gs.fixedClock = kBenchClock - kBenchClock % 60 + game.second;
       gs.useRandom = 0;
       gs.level = level_;
@@ -91,23 +99,24 @@ class BenchRun {
     }
     const std::vector<std::string> forced = Words(game.forcedMoves);
     for (int m = 1; m <= std::min(game.lastMove, kOpeningMoves); ++m) {
-      GameState& me = *sides[(m - 1) % 2];
-      GameState& other = *sides[m % 2];
-      me.moveNumber = m;
-      me.moveReady = 0;
-      const std::string usi = Think(me, [&] { ThinkDriver(me, *book_); });
-      if (me.gameResult != kResultNone) return;
+      GameHistory& me = *sides[(m - 1) % 2];
+      GameHistory& other = *sides[m % 2];
+      ComputerPlayer& mine = *players[(m - 1) % 2];
+      ThinkResult r = Think(me, mine, m);
+      const std::string usi = MoveText(me, r);
+      if (r.gameResult != kResultNone) return;
       std::string played = usi;
       if (static_cast<std::size_t>(m) <= forced.size()) {
         played = forced[m - 1];
         const auto move = ParseUsiMove(played, me.firstMover);
         if (!move) return;
-        me.moveRec[m] = *move;
-        me.snapshot[m] = me.snapshot[m - 1];
-        ApplyMove(me.snapshot[m], *move, me.computerSide);
+        r.move = *move;
       }
+      CommitComputerMove(me, r);
       const auto reply = ParseUsiMove(played, other.firstMover);
-      if (!reply || !CommitPlayerMove(other, *reply) || other.gameResult != kResultNone) return;
+      if (!reply || !CommitPlayerMove(other, players[m % 2]->Scratch(), *reply) ||
+          other.gameResult != kResultNone)
+        return;
     }
   }
 
@@ -119,7 +128,9 @@ class BenchRun {
     const auto pos = ParseSfen(board, side, hands, &error);
     if (!pos) return;
     const int m = 48 + (i % 40) * 2;  // search modes 4 to 8
-    Think(*black_, [&] { ThinkOnPosition(*black_, *book_, *pos, m, level_); });
+    black_->NewGame();
+    SetUpPosition(*blackGame_, black_->Scratch(), *pos, m, level_);
+    Think(*blackGame_, *black_, m);
   }
 
   bool bookLoaded() const { return result_.bookLoaded; }
@@ -137,36 +148,41 @@ class BenchRun {
  private:
   static constexpr int kOpeningMoves = 40;
 
-  // Runs one think of `gs` and records its move, routine, opening type and work.
-  template <class Fn>
-  std::string Think(GameState& gs, Fn&& think) {
+  static std::string MoveText(const GameHistory& game, const ThinkResult& r) {
+    return r.gameResult == kResultComputerResigns ? "resign" : MoveToUsi(r.move, game.firstMover);
+  }
+
+  // Lets `player` think about move m of `game` and records its move, routine, opening type and
+  // work. The move is not committed.
+  ThinkResult Think(const GameHistory& game, ComputerPlayer& player, int m) {
     const auto t0 = std::chrono::steady_clock::now();
-    think();
+    player.Start(game);
+    const ThinkResult r = player.Wait();
     const auto t1 = std::chrono::steady_clock::now();
-    const int m = gs.moveNumber;
-    const std::string usi = gs.gameResult == kResultComputerResigns
-                                ? "resign"
-                                : MoveToUsi(gs.moveRec[m], gs.firstMover);
+    const std::string usi = MoveText(game, r);
     BenchThink t;
     t.moveNumber = m;
     t.move = usi;
-    t.phase = gs.gamePhase;
-    t.openingType = gs.openingType;
+    t.phase = r.gamePhase;
+    t.openingType = r.openingType;
     t.milliseconds = std::chrono::duration<double, std::milli>(t1 - t0).count();
     result_.thinks.push_back(t);
-    result_.analyzeCalls += gs.analyzeCalls;
-    result_.evasionCalls += gs.evasionCalls;
-    result_.evaluateCalls += gs.evaluateCalls;
-    gs.analyzeCalls = gs.evasionCalls = gs.evaluateCalls = 0;
+    AnalysisScratch& sc = player.Scratch();
+    result_.analyzeCalls += sc.analyzeCalls;
+    result_.evasionCalls += sc.evasionCalls;
+    result_.evaluateCalls += sc.evaluateCalls;
+    sc.analyzeCalls = sc.evasionCalls = sc.evaluateCalls = 0;
     fnv_.Add(usi);
     fnv_.Add(std::to_string(t.phase * 10 + t.openingType));
-    return usi;
+    return r;
   }
 
   int level_;
-  std::unique_ptr<GameState> black_ = std::make_unique<GameState>();
-  std::unique_ptr<GameState> white_ = std::make_unique<GameState>();
   std::unique_ptr<OpeningBook> book_ = std::make_unique<OpeningBook>();
+  std::unique_ptr<GameHistory> blackGame_ = std::make_unique<GameHistory>();
+  std::unique_ptr<GameHistory> whiteGame_ = std::make_unique<GameHistory>();
+  std::unique_ptr<ComputerPlayer> black_ = std::make_unique<ComputerPlayer>(*book_);
+  std::unique_ptr<ComputerPlayer> white_ = std::make_unique<ComputerPlayer>(*book_);
   BenchResult result_;
   Fnv fnv_;
 };

@@ -37,8 +37,13 @@ struct BenchResult {
 // The number of built-in positions.
 int BenchPositionCount();
 
-// Sets the game up so that the computer, to move in `pos`, makes move number m, and lets it
-// think (on the calling thread). Returns the chosen move; gs holds everything else.
+// Sets a new game up so that the computer, to move in `pos`, makes move number m: the history
+// holds `pos` as its positions 0..m-1 and the evaluation for the computer is made on `sc`.
+void SetUpPosition(GameHistory& game, AnalysisScratch& sc, const UsiPosition& pos, int m,
+                   int level);
+
+// Sets the game up with SetUpPosition, lets the computer think (on the calling thread) and
+// commits its move. Returns the chosen move; gs holds everything else.
 MoveRec ThinkOnPosition(GameState& gs, OpeningBook& book, const UsiPosition& pos, int m, int level);
 
 // Plays the opening games with the book read from `bookPath`, then thinks on the first `count`

@@ -169,15 +169,15 @@ bool LoadBook(OpeningBook& book, std::string* why) {
   return true;
 }
 
-void BuildBookKey(const GameState& gs, int index, char out[kBookKeyLength + 1]) {
+void BuildBookKey(const GameHistory& game, int index, char out[kBookKeyLength + 1]) {
   if (index < 0 || index >= kSnapshotCount) {
     // No position: a key of blanks, which no line of a book file can carry.
     std::memset(out, ' ', kBookKeyLength);
     out[kBookKeyLength] = '\0';
     return;
   }
-  const Position& pos = gs.snapshot[index];
-  const bool computerSente = gs.firstMover == 2;
+  const Position& pos = game.snapshot[index];
+  const bool computerSente = game.firstMover == 2;
   const int sente = computerSente ? kComputerSide : kPlayerSide;
   int n = 0;
   for (int i = 0; i < 9; ++i) {
@@ -204,15 +204,16 @@ void BuildBookKey(const GameState& gs, int index, char out[kBookKeyLength + 1]) 
   out[kBookKeyLength] = '\0';
 }
 
-bool PlayBookMove(GameState& gs, const OpeningBook& book) {
-  const int m = gs.moveNumber;
+bool PlayBookMove(const GameHistory& game, const OpeningBook& book, MoveRec& chosen,
+                  int32_t& openingType) {
+  const int m = game.moveNumber;
   if (m < 1 || m > kMaxMoves) return false;
-  const int side = gs.computerSide;
+  const int side = game.computerSide;
   if (side != kPlayerSide && side != kComputerSide) return false;
-  const Position& before = gs.snapshot[m - 1];
+  const Position& before = game.snapshot[m - 1];
 
   char key[kBookKeyLength + 1];
-  BuildBookKey(gs, m - 1, key);
+  BuildBookKey(game, m - 1, key);
 
   MoveRec candidates[kBookCandidates];
   int count = 0;
@@ -221,11 +222,11 @@ bool PlayBookMove(GameState& gs, const OpeningBook& book) {
     const BookEntry& e = book.entries[i];
     if (e.number == kEndNumber) break;
     if (std::memcmp(e.key.data(), key, kBookKeyLength) != 0) continue;
-    gs.openingType = e.openingType;
+    openingType = e.openingType;
     if (count == kBookCandidates) continue;
     MoveRec move;
-    BookSquareToBoard(gs.firstMover, e.fromFile, e.fromRank, move.fromFile, move.fromRank);
-    BookSquareToBoard(gs.firstMover, e.toFile, e.toRank, move.toFile, move.toRank);
+    BookSquareToBoard(game.firstMover, e.fromFile, e.fromRank, move.fromFile, move.fromRank);
+    BookSquareToBoard(game.firstMover, e.toFile, e.toRank, move.toFile, move.toRank);
     move.promote = e.promote;
     move.dropKind = e.dropKind;
     // A move that cannot be played here (a damaged line) is no candidate.
@@ -234,10 +235,14 @@ bool PlayBookMove(GameState& gs, const OpeningBook& book) {
   }
   if (count == 0) return false;
 
-  const MoveRec& chosen = candidates[ClockSecondsField(gs) % count];
-  gs.snapshot[m] = before;
-  gs.moveRec[m] = chosen;
-  ApplyMove(gs.snapshot[m], chosen, side);
+  chosen = candidates[ClockSecondsField(game) % count];
+  return true;
+}
+
+bool PlayBookMove(GameState& gs, const OpeningBook& book) {
+  MoveRec chosen;
+  if (!PlayBookMove(gs, book, chosen, gs.openingType)) return false;
+  PlaceChosenMove(gs, chosen);
   return true;
 }
 

@@ -44,11 +44,16 @@ inline constexpr std::int64_t kMaxBookBytes = 4 << 20;
 bool LoadBook(OpeningBook& book, std::string* why = nullptr);
 
 // Writes the key of snapshot[index] (162 bytes and a zero) into out.
-void BuildBookKey(const GameState& gs, int index, char out[kBookKeyLength + 1]);
+void BuildBookKey(const GameHistory& game, int index, char out[kBookKeyLength + 1]);
 
-// Looks up snapshot[moveNumber - 1]: every matching entry sets openingType; when there is at
-// least one candidate, the one picked by the clock's seconds is stored as moveRec[moveNumber]
-// and played into snapshot[moveNumber] for the computer. Returns whether a move was played.
+// Looks up snapshot[moveNumber - 1] (moveNumber counts the computer's coming move): every
+// matching entry sets openingType; when there is at least one candidate, the one picked by
+// the clock's seconds goes to `chosen`. Returns whether the book chose a move.
+bool PlayBookMove(const GameHistory& game, const OpeningBook& book, MoveRec& chosen,
+                  int32_t& openingType);
+
+// The same on one GameState, for tests and tools: the chosen move goes into the history's
+// slot moveNumber (see PlaceChosenMove) and the opening type into gs.openingType.
 bool PlayBookMove(GameState& gs, const OpeningBook& book);
 
 }  // namespace shogi

@@ -5,12 +5,12 @@
 
 namespace shogi {
 
-int64_t ClockSeconds(const GameState& gs) {
-  return gs.fixedClock != 0 ? gs.fixedClock : static_cast<int64_t>(std::time(nullptr));
+int64_t ClockSeconds(const GameHistory& game) {
+  return game.fixedClock != 0 ? game.fixedClock : static_cast<int64_t>(std::time(nullptr));
 }
 
-int ClockSecondsField(const GameState& gs) {
-  const std::time_t t = static_cast<std::time_t>(ClockSeconds(gs));
+int ClockSecondsField(const GameHistory& game) {
+  const std::time_t t = static_cast<std::time_t>(ClockSeconds(game));
   std::tm local{};
   localtime_r(&t, &local);
   return local.tm_sec;
@@ -22,13 +22,13 @@ int64_t SteadyNanos() {
       .count();
 }
 
-bool ThinkCut(GameState& gs) {
-  if (gs.thinkCut != 0) return true;
-  const int64_t deadline = gs.thinkDeadline.load(std::memory_order_relaxed);
-  if (gs.stopThink.load(std::memory_order_relaxed) != 0 ||
+bool ThinkCut(SearchState& ss) {
+  if (ss.thinkCut != 0) return true;
+  const int64_t deadline = ss.thinkDeadline.load(std::memory_order_relaxed);
+  if (ss.stopThink.load(std::memory_order_relaxed) != 0 ||
       (deadline != 0 && SteadyNanos() >= deadline))
-    gs.thinkCut = 1;
-  return gs.thinkCut != 0;
+    ss.thinkCut = 1;
+  return ss.thinkCut != 0;
 }
 
 }  // namespace shogi

@@ -10,15 +10,15 @@
 namespace shogi {
 
 // Seconds since the epoch.
-int64_t ClockSeconds(const GameState& gs);
+int64_t ClockSeconds(const GameHistory& game);
 // The seconds field (0..59) of the local time of ClockSeconds.
-int ClockSecondsField(const GameState& gs);
+int ClockSecondsField(const GameHistory& game);
 
-// Monotonic nanoseconds, the scale of GameState::thinkDeadline.
+// Monotonic nanoseconds, the scale of SearchState::thinkDeadline.
 int64_t SteadyNanos();
 
 // Whether the think is to end now: a stop was asked for or the deadline has passed. Once true
 // it stays true for the rest of the think (ThinkDriver clears it at the start).
-bool ThinkCut(GameState& gs);
+bool ThinkCut(SearchState& ss);
 
 }  // namespace shogi

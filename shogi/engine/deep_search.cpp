@@ -28,10 +28,10 @@ bool IsPawnDrop(const MoveEntry& e) {
 }
 
 // Moves the entry at place j to the front; the entries before it move down one place.
-void RotateToFront(GameState& gs, int j) {
-  const MoveEntry e = gs.moveList[j];
-  for (int i = j; i > 0; --i) gs.moveList[i] = gs.moveList[i - 1];
-  gs.moveList[0] = e;
+void RotateToFront(AnalysisScratch& sc, int j) {
+  const MoveEntry e = sc.moveList[j];
+  for (int i = j; i > 0; --i) sc.moveList[i] = sc.moveList[i - 1];
+  sc.moveList[0] = e;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -61,53 +61,54 @@ struct MateLine {
 
 class MateSearch {
  public:
-  MateSearch(GameState& gs, int plies) : gs_(gs), plies_(plies) {}
+  MateSearch(const GameHistory& game, AnalysisScratch& sc, SearchState& ss, int plies)
+      : game_(game), sc_(sc), ss_(ss), plies_(plies) {}
 
   enum class Outcome { kNoRoot, kDone, kCut };
 
   // Runs one pass. A pass cut short by ThinkCut reports kCut and its values mean nothing.
   Outcome Run(int& best, int& bestIndex, MoveRec& bestMove, MateLine& bestLine) {
-    const int m = gs_.moveNumber;
-    gs_.nodeTop = 0;
-    GenerateChecks(gs_, gs_.snapshot[m - 1], gs_.computerSide);
-    if (gs_.moveListCount == 0) return Outcome::kNoRoot;
-    SortMoveList(gs_, gs_.moveListCount - 1);
+    const int m = game_.moveNumber;
+    ss_.nodeTop = 0;
+    GenerateChecks(sc_, game_.snapshot[m - 1], game_.computerSide);
+    if (sc_.moveListCount == 0) return Outcome::kNoRoot;
+    SortMoveList(sc_, sc_.moveListCount - 1);
     int width = 0;
-    while (width < gs_.moveListCount && width < kMateRootLimit && gs_.moveList[width].value >= 1)
+    while (width < sc_.moveListCount && width < kMateRootLimit && sc_.moveList[width].value >= 1)
       ++width;
     width = std::max(width, 1);
-    const int first = PushBlock(gs_, gs_.snapshot[m - 1], gs_.computerSide, width);
+    const int first = PushBlock(sc_, ss_, game_.snapshot[m - 1], game_.computerSide, width);
     MateLine lines[kMateRootLimit];
     for (int i = 0; i < width; ++i) {
-      if (ThinkCut(gs_)) break;
-      SearchNode& n = gs_.node[first + i];
-      if (IsPawnDrop(n.entry) && CountReplies(gs_, n.position) == kWinScore) {
+      if (ThinkCut(ss_)) break;
+      SearchNode& n = ss_.node[first + i];
+      if (IsPawnDrop(n.entry) && CountReplies(game_, sc_, n.position) == kWinScore) {
         n.entry.value = kLossScore;  // a pawn drop may not mate
         continue;
       }
       if (n.entry.value == kWinScore) {  // takes the king
-        gs_.gameResult.store(kResultMateNow, std::memory_order_relaxed);
+        ss_.thinkResult = kResultMateNow;
         lines[i].Set(n.entry.move, nullptr);
         break;
       }
       if (n.entry.value == kLossScore) break;
       const int v = CheckValue(first + i, 1, lines[i]);
-      if (gs_.thinkCut) break;
+      if (ss_.thinkCut) break;
       n.entry.value = v;
       if (mateAtRoot_) {  // no evasion at once
-        gs_.gameResult.store(kResultMateNow, std::memory_order_relaxed);
+        ss_.thinkResult = kResultMateNow;
         break;
       }
       // A mate found by searching does not end the pass: a later check may mate as well.
     }
-    gs_.nodeTop = 0;
-    if (gs_.thinkCut) return Outcome::kCut;
+    ss_.nodeTop = 0;
+    if (ss_.thinkCut) return Outcome::kCut;
     // Keep the best value; among equals the last one seen is taken.
     bestIndex = first;
     for (int i = 0; i < width; ++i)
-      if (gs_.node[first + i].entry.value >= gs_.node[bestIndex].entry.value) bestIndex = first + i;
-    best = gs_.node[bestIndex].entry.value;
-    bestMove = gs_.node[bestIndex].entry.move;
+      if (ss_.node[first + i].entry.value >= ss_.node[bestIndex].entry.value) bestIndex = first + i;
+    best = ss_.node[bestIndex].entry.value;
+    bestMove = ss_.node[bestIndex].entry.move;
     bestIndex -= first;
     bestLine = lines[bestIndex];
     return Outcome::kDone;
@@ -117,36 +118,36 @@ class MateSearch {
   // Value of the computer's check at node `index`, made at `ply`; a mating check leaves its
   // line in `line`.
   int CheckValue(int index, int ply, MateLine& line) {
-    if (ThinkCut(gs_)) return kLossScore;
-    const Position& pos = gs_.node[index].position;
-    const MoveRec move = gs_.node[index].entry.move;
+    if (ThinkCut(ss_)) return kLossScore;
+    const Position& pos = ss_.node[index].position;
+    const MoveRec move = ss_.node[index].entry.move;
     if (ply == plies_) {
-      const int v = CountReplies(gs_, pos);
+      const int v = CountReplies(game_, sc_, pos);
       if (v == kWinScore) line.Set(move, nullptr);
       return v;
     }
-    AnalyzeEvasions(gs_, pos, gs_.playerSide, 0);
+    AnalyzeEvasions(game_, sc_, pos, game_.playerSide, 0);
     const int limit = kMateLimits[ply + 1];
-    const int width = std::min(static_cast<int>(gs_.moveListCount), limit);
-    SortMoveList(gs_, width);
-    if (width == 0 || gs_.moveList[0].value < kEvasionMark) {  // no evasion: mate
+    const int width = std::min(static_cast<int>(sc_.moveListCount), limit);
+    SortMoveList(sc_, width);
+    if (width == 0 || sc_.moveList[0].value < kEvasionMark) {  // no evasion: mate
       if (ply == 1) mateAtRoot_ = true;
       line.Set(move, nullptr);
       return kWinScore;
     }
-    const NodeBlock block(gs_, pos, gs_.playerSide, width);
+    const NodeBlock block(sc_, ss_, pos, game_.playerSide, width);
     const int first = block.First();
     int value = kWinScore;
     MateLine longest, reply;
     for (int i = 0; i < width; ++i) {
-      SearchNode& n = gs_.node[first + i];
+      SearchNode& n = ss_.node[first + i];
       if (n.entry.value == kWinScore) {  // the player takes the computer's king
         value = kLossScore;
         break;
       }
       if (n.entry.value == kLossScore) break;  // the rest count as 32767
       const int v = ReplyValue(first + i, ply + 1, reply);
-      if (gs_.thinkCut) break;
+      if (ss_.thinkCut) break;
       n.entry.value = v;
       if (v != kWinScore) {  // not mated after this reply: the remaining replies take its value
         value = v;
@@ -160,19 +161,19 @@ class MateSearch {
 
   // Value of the player's reply at node `index`, made at `ply`: the best of the checks.
   int ReplyValue(int index, int ply, MateLine& line) {
-    if (ThinkCut(gs_)) return kLossScore;
-    const Position& pos = gs_.node[index].position;
-    const MoveRec move = gs_.node[index].entry.move;
-    GenerateChecks(gs_, pos, gs_.computerSide);
-    const int width = std::min(static_cast<int>(gs_.moveListCount), kMateLimits[ply + 1]);
-    SortMoveList(gs_, width);
-    const NodeBlock block(gs_, pos, gs_.computerSide, width);
+    if (ThinkCut(ss_)) return kLossScore;
+    const Position& pos = ss_.node[index].position;
+    const MoveRec move = ss_.node[index].entry.move;
+    GenerateChecks(sc_, pos, game_.computerSide);
+    const int width = std::min(static_cast<int>(sc_.moveListCount), kMateLimits[ply + 1]);
+    SortMoveList(sc_, width);
+    const NodeBlock block(sc_, ss_, pos, game_.computerSide, width);
     const int first = block.First();
     int value = kLossScore;
     MateLine check;
     for (int i = 0; i < width; ++i) {
-      SearchNode& n = gs_.node[first + i];
-      if (IsPawnDrop(n.entry) && CountReplies(gs_, n.position) == kWinScore) {
+      SearchNode& n = ss_.node[first + i];
+      if (IsPawnDrop(n.entry) && CountReplies(game_, sc_, n.position) == kWinScore) {
         n.entry.value = kLossScore;
         continue;
       }
@@ -183,7 +184,7 @@ class MateSearch {
       }
       if (n.entry.value == kLossScore) break;
       const int v = CheckValue(first + i, ply + 1, check);
-      if (gs_.thinkCut) break;
+      if (ss_.thinkCut) break;
       n.entry.value = v;
       value = std::max(value, v);
       if (v == kWinScore) break;
@@ -192,7 +193,11 @@ class MateSearch {
     return value;
   }
 
-  GameState& gs_;
+  const GameHistory& game_;
+
+  AnalysisScratch& sc_;
+
+  SearchState& ss_;
   const int plies_;
   bool mateAtRoot_ = false;
 };
@@ -205,24 +210,26 @@ constexpr int kQuietBelow = 53;
 
 class MainSearch {
  public:
-  explicit MainSearch(GameState& gs) : gs_(gs) {}
+  explicit MainSearch(const GameHistory& game, AnalysisScratch& sc, SearchState& ss)
+      : game_(game), sc_(sc), ss_(ss) {}
 
-  void Run() {
-    const int m = gs_.moveNumber;
-    const Position& start = gs_.snapshot[m - 1];
-    for (auto& r : gs_.refutation) r.Clear();
+  // Returns the chosen move; the empty move when the computer resigns.
+  MoveRec Run() {
+    const int m = game_.moveNumber;
+    const Position& start = game_.snapshot[m - 1];
+    for (auto& r : ss_.refutation) r.Clear();
     for (bool& h : hasRefutation_) h = false;
-    gs_.nodeTop = 0;
-    AnalyzeMoves(gs_, start, gs_.computerSide, 0);
+    ss_.nodeTop = 0;
+    AnalyzeMoves(game_, sc_, start, game_.computerSide, 0);
     PositionSignature signature;
-    MakeSignature(signature, start, gs_.computerSide);
+    MakeSignature(signature, start, game_.computerSide);
 
     // Answers prepared by the previous search for this very position come first.
-    for (int p = 0; p < gs_.preparedCount; ++p) {
-      const PreparedAnswer& a = gs_.preparedAnswers[p];
+    for (int p = 0; p < ss_.preparedCount; ++p) {
+      const PreparedAnswer& a = ss_.preparedAnswers[p];
       if (a.signature != signature) continue;
-      for (int i = 0; i < gs_.moveListCount; ++i) {
-        MoveEntry& e = gs_.moveList[i];
+      for (int i = 0; i < sc_.moveListCount; ++i) {
+        MoveEntry& e = sc_.moveList[i];
         if (e.illegal == 0 && e.move == a.entry.move && e.value < kPreparedMark &&
             e.value != kLossScore) {
           e.value = kPreparedMark;
@@ -230,47 +237,47 @@ class MainSearch {
         }
       }
     }
-    gs_.preparedCount = 0;
+    ss_.preparedCount = 0;
 
-    SortMoveList(gs_, gs_.moveListCount);
+    SortMoveList(sc_, sc_.moveListCount);
     int width = 0;
-    while (width < gs_.moveListCount && width < gs_.searchWidthBase[0] &&
-           gs_.moveList[width].value >= 0)
+    while (width < sc_.moveListCount && width < ss_.searchWidthBase[0] &&
+           sc_.moveList[width].value >= 0)
       ++width;
-    gs_.progressTotal.store(width, std::memory_order_relaxed);
+    ss_.progressTotal.store(width, std::memory_order_relaxed);
 
     // Root nodes, without the moves that bring back an earlier position.
-    const int first = gs_.nodeTop;
+    const int first = ss_.nodeTop;
     int roots = 0;
     for (int i = 0; i < width; ++i) {
-      SearchNode& n = gs_.node[first + roots];
-      n.entry = gs_.moveList[i];
+      SearchNode& n = ss_.node[first + roots];
+      n.entry = sc_.moveList[i];
       n.position = start;
-      ApplyMove(n.position, n.entry.move, gs_.computerSide);
+      ApplyMove(n.position, n.entry.move, game_.computerSide);
       if (!Repeats(n.position)) ++roots;
     }
-    gs_.nodeTop += roots;
+    ss_.nodeTop += roots;
 
     int threshold = kLossScore;
     int searched = roots;  // root nodes whose value is final
     for (int k = 0; k < roots; ++k) {
-      if (ThinkCut(gs_)) {
+      if (ThinkCut(ss_)) {
         searched = k;
         break;
       }
-      SearchNode& n = gs_.node[first + k];
-      gs_.progressDone.fetch_add(1, std::memory_order_relaxed);
+      SearchNode& n = ss_.node[first + k];
+      ss_.progressDone.fetch_add(1, std::memory_order_relaxed);
       if (IsPawnDrop(n.entry) && n.entry.value >= kCheckMark && HasCheckMark(n.entry) &&
-          CountReplies(gs_, n.position) == kWinScore) {
+          CountReplies(game_, sc_, n.position) == kWinScore) {
         n.entry.value = kLossScore;  // a pawn drop may not mate
         threshold = n.entry.value;
         continue;
       }
       if (n.entry.value == kWinScore || n.entry.value == kLossScore) break;
       rootIndex_ = k;
-      const int v = gs_.level == 0 ? Evaluate(gs_, n.position, gs_.playerSide)
-                                   : Node(first + k, 1, threshold);
-      if (gs_.thinkCut) {  // this node's value is unfinished
+      const int v = game_.level == 0 ? Evaluate(game_, sc_, n.position, game_.playerSide)
+                                     : Node(first + k, 1, threshold);
+      if (ss_.thinkCut) {  // this node's value is unfinished
         searched = k;
         break;
       }
@@ -279,18 +286,16 @@ class MainSearch {
     }
 
     if (roots == 0) {
-      gs_.moveRec[m] = MoveRec{};
-      gs_.snapshot[m] = start;
-      gs_.gameResult.store(kResultComputerResigns, std::memory_order_relaxed);
-      gs_.nodeTop = 0;
-      return;
+      ss_.thinkResult = kResultComputerResigns;
+      ss_.nodeTop = 0;
+      return MoveRec{};
     }
     int best = first;
     for (int k = 0; k < std::max(searched, 1); ++k) {
-      if (gs_.node[first + k].entry.value > gs_.node[best].entry.value) best = first + k;
-      if (gs_.node[best].entry.value == kWinScore) break;
+      if (ss_.node[first + k].entry.value > ss_.node[best].entry.value) best = first + k;
+      if (ss_.node[best].entry.value == kWinScore) break;
     }
-    bool lost = gs_.node[best].entry.value == kLossScore;
+    bool lost = ss_.node[best].entry.value == kLossScore;
     if (searched < roots) {
       // Cut short: the best root move searched so far, or the first of the sorted list. A
       // think that was cut does not give up while moves are left unsearched.
@@ -298,20 +303,19 @@ class MainSearch {
       if (lost && searched > 0) best = first + searched;
       lost = false;
     }
-    gs_.bestRootIndex = best - first;
-    gs_.moveRec[m] = gs_.node[best].entry.move;
-    gs_.snapshot[m] = start;
-    ApplyMove(gs_.snapshot[m], gs_.moveRec[m], gs_.computerSide);
-    if (lost) gs_.gameResult.store(kResultComputerResigns, std::memory_order_relaxed);
-    gs_.thinkDepth = LeafPly();
-    gs_.thinkScore = searched == 0 ? 0 : gs_.node[best].entry.value;
-    gs_.thinkLine[0] = gs_.moveRec[m];
-    gs_.thinkLineLength = 1;
-    if (searched > gs_.bestRootIndex && hasRefutation_[gs_.bestRootIndex]) {
-      gs_.thinkLine[1] = gs_.refutation[gs_.bestRootIndex].move;
-      gs_.thinkLineLength = 2;
+    ss_.bestRootIndex = best - first;
+    const MoveRec chosen = ss_.node[best].entry.move;
+    if (lost) ss_.thinkResult = kResultComputerResigns;
+    ss_.thinkDepth = LeafPly();
+    ss_.thinkScore = searched == 0 ? 0 : ss_.node[best].entry.value;
+    ss_.thinkLine[0] = chosen;
+    ss_.thinkLineLength = 1;
+    if (searched > ss_.bestRootIndex && hasRefutation_[ss_.bestRootIndex]) {
+      ss_.thinkLine[1] = ss_.refutation[ss_.bestRootIndex].move;
+      ss_.thinkLineLength = 2;
     }
-    gs_.nodeTop = 0;
+    ss_.nodeTop = 0;
+    return chosen;
   }
 
  private:
@@ -325,31 +329,31 @@ class MainSearch {
 
   // Does the board equal an earlier one of the game, the computer holding no more in hand?
   bool Repeats(const Position& p) const {
-    const int m = gs_.moveNumber;
+    const int m = game_.moveNumber;
     for (int k = 1; k <= m - 1; ++k) {
-      const Position& q = gs_.snapshot[k];
+      const Position& q = game_.snapshot[k];
       bool same = true;
       for (int f = 0; f < 9 && same; ++f)
         for (int r = 0; r < 9 && same; ++r)
           same = p.Owner(f, r) == q.Owner(f, r) && p.KindAt(f, r) == q.KindAt(f, r);
       for (int kind = 1; kind <= 7 && same; ++kind)
-        same = p.Hand(gs_.computerSide, kind) <= q.Hand(gs_.computerSide, kind);
+        same = p.Hand(game_.computerSide, kind) <= q.Hand(game_.computerSide, kind);
       if (same) return true;
     }
     return false;
   }
 
-  int Width(int ply) const { return gs_.searchWidthBase[ply - 1]; }
-  int LeafPly() const { return gs_.level == 0 ? 1 : gs_.level + 2; }
+  int Width(int ply) const { return ss_.searchWidthBase[ply - 1]; }
+  int LeafPly() const { return game_.level == 0 ? 1 : game_.level + 2; }
 
   // Generates and sorts the moves of `side` below a node at `ply`. Returns the width, or -1
   // when the node is quiet and is to be evaluated instead.
   int Expand(const Position& pos, int side, int ply) {
-    AnalyzeMoves(gs_, pos, side, ply);
-    const int width = std::min(static_cast<int>(gs_.moveListCount), Width(ply + 1));
-    SortMoveList(gs_, Width(ply + 1));
+    AnalyzeMoves(game_, sc_, pos, side, ply);
+    const int width = std::min(static_cast<int>(sc_.moveListCount), Width(ply + 1));
+    SortMoveList(sc_, Width(ply + 1));
     if (width == 0) return -1;
-    const int top = gs_.moveList[0].value;
+    const int top = sc_.moveList[0].value;
     if (top < kQuietBelow && top != kLossScore) return -1;
     return width;
   }
@@ -358,20 +362,20 @@ class MainSearch {
   // even ones the player's), whose previous sibling holds `threshold`. The side to reply
   // picks the best reply for itself: the player the lowest value, the computer the highest.
   int Node(int index, int ply, int threshold) {
-    if (ThinkCut(gs_)) return 0;
-    const Position& pos = gs_.node[index].position;
-    if (ply >= LeafPly()) return Evaluate(gs_, pos, gs_.playerSide);
+    if (ThinkCut(ss_)) return 0;
+    const Position& pos = ss_.node[index].position;
+    if (ply >= LeafPly()) return Evaluate(game_, sc_, pos, game_.playerSide);
     const bool playerReplies = ply % 2 == 1;
-    const int replier = playerReplies ? gs_.playerSide : gs_.computerSide;
+    const int replier = playerReplies ? game_.playerSide : game_.computerSide;
     const int width = Expand(pos, replier, ply);
-    if (width < 0) return Evaluate(gs_, pos, gs_.playerSide);
+    if (width < 0) return Evaluate(game_, sc_, pos, game_.playerSide);
     if (playerReplies && (ply + 1 == 2 || ply + 1 == 4)) PutRefutationFirst(width);
     if (!playerReplies && ply + 1 == 3) PutPreparedAnswerFirst();
     const auto better = [playerReplies](int a, int b) { return playerReplies ? a < b : a > b; };
     const int bestValue = playerReplies ? kLossScore : kWinScore;  // for the replier
     const int worstValue = playerReplies ? kWinScore : kLossScore;
 
-    const NodeBlock block(gs_, pos, replier, width);
+    const NodeBlock block(sc_, ss_, pos, replier, width);
     int cutBy = -1;
     bool kingTaken = false;
     int previous = worstValue;
@@ -390,7 +394,7 @@ class MainSearch {
         break;
       }
       const int v = Node(block.First() + i, ply + 1, previous);
-      if (gs_.thinkCut) break;
+      if (ss_.thinkCut) break;
       n.entry.value = v;
       previous = v;
       if (better(v, threshold)) {
@@ -411,14 +415,14 @@ class MainSearch {
         }
     }
     if (ply == 1) {
-      gs_.refutation[rootIndex_] = block[holder].entry;
+      ss_.refutation[rootIndex_] = block[holder].entry;
       hasRefutation_[rootIndex_] = true;
     }
     // Remember the computer's best answer to this reply for the next move.
-    if (ply == 2 && cutBy < 0 && !kingTaken && !gs_.thinkCut &&
-        gs_.preparedCount < kPreparedAnswerCapacity) {
-      PreparedAnswer& a = gs_.preparedAnswers[gs_.preparedCount++];
-      MakeSignature(a.signature, pos, gs_.computerSide);
+    if (ply == 2 && cutBy < 0 && !kingTaken && !ss_.thinkCut &&
+        ss_.preparedCount < kPreparedAnswerCapacity) {
+      PreparedAnswer& a = ss_.preparedAnswers[ss_.preparedCount++];
+      MakeSignature(a.signature, pos, game_.computerSide);
       a.entry = block[holder].entry;
     }
     return value;
@@ -428,12 +432,12 @@ class MainSearch {
   // `known` accepts, unless the best entry is an evasion or takes the king.
   template <class Known>
   void PutKnownFirst(int limit, Known&& known) {
-    const int top = gs_.moveList[0].value;
+    const int top = sc_.moveList[0].value;
     if (top == kEvasionMark || top == kWinScore) return;
-    for (int j = 1; j < limit && j < gs_.moveListCount; ++j) {
-      const MoveEntry& e = gs_.moveList[j];
+    for (int j = 1; j < limit && j < sc_.moveListCount; ++j) {
+      const MoveEntry& e = sc_.moveList[j];
       if (e.value == kLossScore || !known(e.move)) continue;
-      RotateToFront(gs_, j);
+      RotateToFront(sc_, j);
       return;
     }
   }
@@ -442,7 +446,7 @@ class MainSearch {
   void PutRefutationFirst(int width) {
     PutKnownFirst(width, [&](const MoveRec& m) {
       for (int r = 0; r < rootIndex_; ++r)
-        if (hasRefutation_[r] && m == gs_.refutation[r].move) return true;
+        if (hasRefutation_[r] && m == ss_.refutation[r].move) return true;
       return false;
     });
   }
@@ -450,28 +454,32 @@ class MainSearch {
   // At the computer's third ply: an answer prepared earlier in this search is tried first.
   void PutPreparedAnswerFirst() {
     PutKnownFirst(Width(2), [&](const MoveRec& m) {
-      for (int p = 0; p < gs_.preparedCount; ++p)
-        if (m == gs_.preparedAnswers[p].entry.move) return true;
+      for (int p = 0; p < ss_.preparedCount; ++p)
+        if (m == ss_.preparedAnswers[p].entry.move) return true;
       return false;
     });
   }
 
-  GameState& gs_;
+  const GameHistory& game_;
+
+  AnalysisScratch& sc_;
+
+  SearchState& ss_;
   int rootIndex_ = 0;
   bool hasRefutation_[kRootWidthLimit] = {};  // root nodes whose refutation is stored
 };
 
 }  // namespace
 
-void GenerateChecks(GameState& gs, const Position& pos, int side) {
+void GenerateChecks(AnalysisScratch& sc, const Position& pos, int side) {
   const int enemy = Opponent(side);
-  gs.moveListCount = 0;
-  gs.lineCount = 0;
-  gs.ownAttackMap.Clear();
-  gs.enemyAttackMap.Clear();
+  sc.moveListCount = 0;
+  sc.lineCount = 0;
+  sc.ownAttackMap.Clear();
+  sc.enemyAttackMap.Clear();
   const int king = FindKing(pos, enemy);
-  BuildAttackMap(pos, side, gs.ownAttackMap);
-  BuildAttackMap(pos, enemy, gs.enemyAttackMap);
+  BuildAttackMap(pos, side, sc.ownAttackMap);
+  BuildAttackMap(pos, enemy, sc.enemyAttackMap);
 
   const int kf = king >= 0 ? SqFile(king) : -9;
   const int kr = king >= 0 ? SqRank(king) : -9;
@@ -485,7 +493,7 @@ void GenerateChecks(GameState& gs, const Position& pos, int side) {
     for (int r = 0; r < 9; ++r) {
       const int owner = pos.Owner(f, r);
       if (owner == side) {
-        GeneratePieceMoves(gs, pos, side, f, r);
+        GeneratePieceMoves(sc, pos, side, f, r);
         continue;
       }
       if (owner != 0) continue;
@@ -513,19 +521,19 @@ void GenerateChecks(GameState& gs, const Position& pos, int side) {
             checks = true;
             break;
         }
-        if (!checks || gs.moveListCount >= kMoveListCapacity) continue;
-        gs.moveList[gs.moveListCount++].Reset({0, 0, f, r, 0, k});
+        if (!checks || sc.moveListCount >= kMoveListCapacity) continue;
+        sc.moveList[sc.moveListCount++].Reset({0, 0, f, r, 0, k});
       }
     }
   }
 
   // Value the moves: checks kCheckMark, everything else rejected.
-  for (int i = 0; i < gs.moveListCount; ++i) {
-    MoveEntry& e = gs.moveList[i];
+  for (int i = 0; i < sc.moveListCount; ++i) {
+    MoveEntry& e = sc.moveList[i];
     const MoveRec& m = e.move;
     const bool drop = m.dropKind > 0;
     const int t = Sq(m.toFile, m.toRank);
-    if (!drop && pos.KindAt(m.fromFile, m.fromRank) == kKing && gs.enemyAttackMap.counts[t] > 0) {
+    if (!drop && pos.KindAt(m.fromFile, m.fromRank) == kKing && sc.enemyAttackMap.counts[t] > 0) {
       e.value = kLossScore;
       e.illegal = 1;
       continue;
@@ -539,7 +547,7 @@ void GenerateChecks(GameState& gs, const Position& pos, int side) {
     if (king >= 0) {
       Position after = pos;
       ApplyMove(after, m, side);
-      check = AttacksOn(after, side, king) > gs.ownAttackMap.counts[king];
+      check = AttacksOn(after, side, king) > sc.ownAttackMap.counts[king];
     }
     if (!check) {
       e.value = kLossScore;
@@ -547,9 +555,9 @@ void GenerateChecks(GameState& gs, const Position& pos, int side) {
     }
     const int board = drop ? 0 : 1;
     e.value = kCheckMark;
-    e.gains[0] = gs.ownAttackMap.counts[t] - gs.enemyAttackMap.counts[t] + 5 - board;
+    e.gains[0] = sc.ownAttackMap.counts[t] - sc.enemyAttackMap.counts[t] + 5 - board;
     e.gains[1] = 0;
-    e.supportBalance = gs.ownAttackMap.counts[t] - board;
+    e.supportBalance = sc.ownAttackMap.counts[t] - board;
   }
 }
 
@@ -583,81 +591,80 @@ void MakeSignature(PositionSignature& out, const Position& pos, int side) {
 
 namespace {
 
-// One pass of the mate search. Plays the best root check into the history when the pass ran
-// to its end; a pass cut short changes nothing but the work areas.
-MateSearch::Outcome MatePass(GameState& gs, int plies, int& best, MateLine& line) {
-  const int m = gs.moveNumber;
+// One pass of the mate search. Hands back the best root check in `move` when the pass ran to
+// its end; a pass cut short changes nothing but the work areas.
+MateSearch::Outcome MatePass(const GameHistory& game, AnalysisScratch& sc, SearchState& ss,
+                             int plies, int& best, MoveRec& move, MateLine& line) {
   int index = 0;
-  MoveRec move;
-  MateSearch search(gs, plies);
-  const MateSearch::Outcome outcome = search.Run(best, index, move, line);
+  MoveRec found;
+  MateSearch search(game, sc, ss, plies);
+  const MateSearch::Outcome outcome = search.Run(best, index, found, line);
   if (outcome == MateSearch::Outcome::kDone) {
-    gs.moveRec[m] = move;
-    gs.snapshot[m] = gs.snapshot[m - 1];
-    ApplyMove(gs.snapshot[m], move, gs.computerSide);
-    gs.bestRootIndex = index;
+    move = found;
+    ss.bestRootIndex = index;
   }
   return outcome;
 }
 
-void ReportMate(GameState& gs, int plies, const MateLine& line) {
-  gs.thinkDepth = plies;
-  gs.thinkScore = kWinScore;
-  gs.thinkLineLength = line.length;
-  for (int i = 0; i < line.length; ++i) gs.thinkLine[i] = line.move[i];
+void ReportMate(SearchState& ss, int plies, const MateLine& line) {
+  ss.thinkDepth = plies;
+  ss.thinkScore = kWinScore;
+  ss.thinkLineLength = line.length;
+  for (int i = 0; i < line.length; ++i) ss.thinkLine[i] = line.move[i];
 }
 
 }  // namespace
 
-void DeepSearch(GameState& gs) {
+MoveRec DeepSearch(const GameHistory& game, AnalysisScratch& sc, SearchState& ss) {
+  MoveRec mateMove;
   bool anyPass = false;
   int bestSoFar = kLossScore;
   // Runs a pass; true when it ends the search. A pass cut short is abandoned and the main
   // search chooses.
   auto pass = [&](int plies) -> bool {
-    if (ThinkCut(gs)) return false;
+    if (ThinkCut(ss)) return false;
     int best = kLossScore;
     MateLine line;
-    const MateSearch::Outcome outcome = MatePass(gs, plies, best, line);
+    const MateSearch::Outcome outcome = MatePass(game, sc, ss, plies, best, mateMove, line);
     if (outcome == MateSearch::Outcome::kCut) return false;
     anyPass = true;
     bestSoFar = std::max(bestSoFar, best);
-    if (gs.gameResult.load(std::memory_order_relaxed) == kResultMateNow) {
-      ReportMate(gs, 1, line);
+    if (ss.thinkResult == kResultMateNow) {
+      ReportMate(ss, 1, line);
       return true;
     }
     if (best == kWinScore) {
-      gs.gameResult.store(plies, std::memory_order_relaxed);
-      ReportMate(gs, plies, line);
+      ss.thinkResult = plies;
+      ReportMate(ss, plies, line);
       return true;
     }
     return false;
   };
   bool pass1 = false;
   int pass1Best = kLossScore;
-  if (gs.kingDanger >= kMateSearchDanger ||
-      gs.gameResult.load(std::memory_order_relaxed) >= kResultMateNow) {
+  if (sc.kingDanger >= kMateSearchDanger || ss.thinkResult >= kResultMateNow) {
     pass1 = true;
-    if (pass(3)) return;
+    if (pass(3)) return mateMove;
     pass1Best = bestSoFar;
   }
-  if ((pass1 && pass1Best >= kPromisingMateValue) ||
-      gs.gameResult.load(std::memory_order_relaxed) >= kResultMateNow) {
-    if (pass(5)) return;
+  if ((pass1 && pass1Best >= kPromisingMateValue) || ss.thinkResult >= kResultMateNow) {
+    if (pass(5)) return mateMove;
   }
-  if (anyPass && bestSoFar >= kPromisingMateValue && gs.level == 3) {
-    if (pass(7)) return;
+  if (anyPass && bestSoFar >= kPromisingMateValue && game.level == 3) {
+    if (pass(7)) return mateMove;
   }
-  MainSearch(gs).Run();
+  return MainSearch(game, sc, ss).Run();
 }
 
-int SolveMate(GameState& gs, std::vector<MoveRec>& line) {
+int SolveMate(const GameHistory& game, AnalysisScratch& sc, SearchState& ss,
+              std::vector<MoveRec>& line) {
   line.clear();
   for (int plies : {3, 5, 7}) {
-    if (ThinkCut(gs)) return -1;
+    if (ThinkCut(ss)) return -1;
     int best = kLossScore;
     MateLine found;
-    const MateSearch::Outcome outcome = MatePass(gs, plies, best, found);
+    MoveRec move;
+    const MateSearch::Outcome outcome = MatePass(game, sc, ss, plies, best, move, found);
     if (outcome == MateSearch::Outcome::kCut) return -1;
     if (outcome == MateSearch::Outcome::kNoRoot) return 0;
     if (best == kWinScore) {
@@ -666,6 +673,13 @@ int SolveMate(GameState& gs, std::vector<MoveRec>& line) {
     }
   }
   return 0;
+}
+
+void DeepSearch(GameState& gs) {
+  gs.thinkResult = gs.gameResult;
+  const MoveRec move = DeepSearch(gs, gs, gs);
+  gs.gameResult = gs.thinkResult;
+  PlaceChosenMove(gs, move);
 }
 
 }  // namespace shogi

@@ -105,12 +105,12 @@ constexpr bool IsClosingKind(int kind) {
   }
 }
 
-int PhaseIndex(const GameState& gs) {
-  return std::clamp(gs.gamePhase, 0, kPhaseCount - 1);
+int PhaseIndex(const GameHistory& game) {
+  return std::clamp(game.gamePhase, 0, kPhaseCount - 1);
 }
 
-const int* MaterialRow(const GameState& gs) {
-  const int phase = PhaseIndex(gs);
+const int* MaterialRow(const GameHistory& game) {
+  const int phase = PhaseIndex(game);
   return kMaterialValue[phase <= 4 ? 0 : phase <= 6 ? 1 : 2];
 }
 
@@ -149,28 +149,28 @@ constexpr int MobilityScore(int m) {
 
 // Fills ownAttackMap for the side being evaluated and enemyAttackMap for its opponent, walking
 // the piece list one piece at a time.
-void BuildEvaluationMaps(GameState& gs, const Position& pos, int side) {
-  gs.ownAttackMap.Clear();
-  gs.enemyAttackMap.Clear();
-  for (const PieceListEntry& e : gs.pieceList) {
+void BuildEvaluationMaps(AnalysisScratch& sc, const Position& pos, int side) {
+  sc.ownAttackMap.Clear();
+  sc.enemyAttackMap.Clear();
+  for (const PieceListEntry& e : sc.pieceList) {
     if (!OnBoardEntry(e)) continue;
     AddPieceAttacks(pos, e.owner, e.fileIndex, e.rankIndex,
-                    e.owner == side ? gs.ownAttackMap : gs.enemyAttackMap);
+                    e.owner == side ? sc.ownAttackMap : sc.enemyAttackMap);
   }
 }
 
-const AttackMap& PlayerMap(const GameState& gs, int side) {
-  return side == gs.playerSide ? gs.ownAttackMap : gs.enemyAttackMap;
+const AttackMap& PlayerMap(const GameHistory& game, const AnalysisScratch& sc, int side) {
+  return side == game.playerSide ? sc.ownAttackMap : sc.enemyAttackMap;
 }
-const AttackMap& ComputerMap(const GameState& gs, int side) {
-  return side == gs.playerSide ? gs.enemyAttackMap : gs.ownAttackMap;
+const AttackMap& ComputerMap(const GameHistory& game, const AnalysisScratch& sc, int side) {
+  return side == game.playerSide ? sc.enemyAttackMap : sc.ownAttackMap;
 }
 
-int CountEvasions(GameState& gs, const Position& pos, int side) {
-  AnalyzeEvasions(gs, pos, side, 0);
+int CountEvasions(const GameHistory& game, AnalysisScratch& sc, const Position& pos, int side) {
+  AnalyzeEvasions(game, sc, pos, side, 0);
   int evasions = 0;
-  for (int i = 0; i < gs.moveListCount; ++i) {
-    const int v = gs.moveList[i].value;
+  for (int i = 0; i < sc.moveListCount; ++i) {
+    const int v = sc.moveList[i].value;
     if (v == kWinScore) return kLossScore;
     if (v == kEvasionMark) ++evasions;
   }
@@ -180,16 +180,16 @@ int CountEvasions(GameState& gs, const Position& pos, int side) {
 // The summed mobility of the side's bishops, rooks, horses and dragons: each reached square
 // that holds no piece of the side and that `opponentMap` does not attack is a safe move.
 // Refills enemyReachList with these pieces' reach.
-int SideMobility(GameState& gs, const Position& pos, int side, const AttackMap& opponentMap) {
-  gs.enemyReachCount = 0;
+int SideMobility(AnalysisScratch& sc, const Position& pos, int side, const AttackMap& opponentMap) {
+  sc.enemyReachCount = 0;
   int sum = 0;
-  for (const PieceListEntry& e : gs.pieceList) {
+  for (const PieceListEntry& e : sc.pieceList) {
     if (e.owner != side || !OnBoardEntry(e) || !IsMajor(e.kind)) continue;
-    const int first = gs.enemyReachCount;
-    AppendPieceReach(gs, pos, side, e.fileIndex, e.rankIndex);
+    const int first = sc.enemyReachCount;
+    AppendPieceReach(sc, pos, side, e.fileIndex, e.rankIndex);
     int safe = 0;
-    for (int i = first; i < gs.enemyReachCount; ++i) {
-      const MoveRec& m = gs.enemyReachList[i].move;
+    for (int i = first; i < sc.enemyReachCount; ++i) {
+      const MoveRec& m = sc.enemyReachList[i].move;
       if (pos.Owner(m.toFile, m.toRank) != side && opponentMap.counts[Sq(m.toFile, m.toRank)] == 0)
         ++safe;
     }
@@ -227,46 +227,47 @@ struct ExchangeList {
 
 }  // namespace
 
-int CountReplies(GameState& gs, const Position& pos) {
-  return CountEvasions(gs, pos, gs.playerSide);
+int CountReplies(const GameHistory& game, AnalysisScratch& sc, const Position& pos) {
+  return CountEvasions(game, sc, pos, game.playerSide);
 }
 
-int CountComputerReplies(GameState& gs, const Position& pos) {
-  return CountEvasions(gs, pos, gs.computerSide);
+int CountComputerReplies(const GameHistory& game, AnalysisScratch& sc, const Position& pos) {
+  return CountEvasions(game, sc, pos, game.computerSide);
 }
 
-void AppendPieceReach(GameState& gs, const Position& pos, int side, int f, int r) {
+void AppendPieceReach(AnalysisScratch& sc, const Position& pos, int side, int f, int r) {
   if (!OnBoard(f, r)) return;
   ForEachReach(pos, side, f, r, [&](int sq) {
-    if (gs.enemyReachCount >= kReachListCapacity) return;
-    gs.enemyReachList[gs.enemyReachCount++].move = {f, r, SqFile(sq), SqRank(sq), 0, 0};
+    if (sc.enemyReachCount >= kReachListCapacity) return;
+    sc.enemyReachList[sc.enemyReachCount++].move = {f, r, SqFile(sq), SqRank(sq), 0, 0};
   });
 }
 
-int MaterialTerm(const GameState& gs, const Position& pos) {
-  const int* v = MaterialRow(gs);
+int MaterialTerm(const GameHistory& game, const AnalysisScratch& sc, const Position& pos) {
+  const int* v = MaterialRow(game);
   int sum = 0;
-  for (const PieceListEntry& e : gs.pieceList) {
-    if (e.owner == gs.computerSide)
+  for (const PieceListEntry& e : sc.pieceList) {
+    if (e.owner == game.computerSide)
       sum += v[e.kind];
-    else if (e.owner == gs.playerSide)
+    else if (e.owner == game.playerSide)
       sum -= v[e.kind];
   }
-  const int computerPawns = pos.Hand(gs.computerSide, kPawn);
-  const int playerPawns = pos.Hand(gs.playerSide, kPawn);
+  const int computerPawns = pos.Hand(game.computerSide, kPawn);
+  const int playerPawns = pos.Hand(game.playerSide, kPawn);
   if (computerPawns > 5) sum -= v[kPawn] * (computerPawns - 5);
   if (playerPawns > 5) sum += v[kPawn] * (playerPawns - 5);
-  if (computerPawns == 0 && pos.Hand(gs.playerSide, kLance) >= 1) sum -= v[kLance];
-  if (playerPawns == 0 && pos.Hand(gs.computerSide, kLance) >= 1) sum += v[kLance];
+  if (computerPawns == 0 && pos.Hand(game.playerSide, kLance) >= 1) sum -= v[kLance];
+  if (playerPawns == 0 && pos.Hand(game.computerSide, kLance) >= 1) sum += v[kLance];
   return sum;
 }
 
-int PlacementTerm(const GameState& gs, const Position& /*pos*/, int kc, int kp) {
-  if (gs.gamePhase < 3) {
+int PlacementTerm(const GameHistory& game, const AnalysisScratch& sc, const Position& /*pos*/,
+                  int kc, int kp) {
+  if (game.gamePhase < 3) {
     int computer = 0, player = 0;
-    for (const PieceListEntry& e : gs.pieceList) {
+    for (const PieceListEntry& e : sc.pieceList) {
       if (e.owner == 0) continue;
-      const bool isComputer = e.owner == gs.computerSide;
+      const bool isComputer = e.owner == game.computerSide;
       const int v = OnBoardEntry(e)
                         ? kPlacement.value[isComputer ? 1 : 0][e.kind][Sq(e.fileIndex, e.rankIndex)]
                         : 2;
@@ -278,9 +279,9 @@ int PlacementTerm(const GameState& gs, const Position& /*pos*/, int kc, int kp) 
   // Closing in on the enemy king: the computer's pieces around Kp, the player's around Kc.
   // Index 1 is the computer, 0 the player; the computer's line bonus is 5, the player's 4.
   int a[2] = {0, 0}, n[2] = {0, 0};
-  for (const PieceListEntry& e : gs.pieceList) {
+  for (const PieceListEntry& e : sc.pieceList) {
     if (e.owner == 0) continue;
-    const int c = e.owner == gs.computerSide ? 1 : 0;
+    const int c = e.owner == game.computerSide ? 1 : 0;
     const int king = c ? kp : kc;
     const bool onBoard = OnBoardEntry(e);
     if (IsClosingKind(e.kind)) {
@@ -307,17 +308,18 @@ int PlacementTerm(const GameState& gs, const Position& /*pos*/, int kc, int kp) 
 
 // Also leaves kingDanger (the danger to the player's king) and the two king-neighbourhood
 // scores gC + bC - 3*aC and gP + bP - 3*aP in the game state.
-int KingSafetyTerm(GameState& gs, const Position& pos, int side, int kc, int kp) {
-  const AttackMap& playerMap = PlayerMap(gs, side);
-  const AttackMap& computerMap = ComputerMap(gs, side);
+int KingSafetyTerm(const GameHistory& game, AnalysisScratch& sc, const Position& pos, int side,
+                   int kc, int kp) {
+  const AttackMap& playerMap = PlayerMap(game, sc, side);
+  const AttackMap& computerMap = ComputerMap(game, sc, side);
   int gC = 0, aC = 0, gP = 0, aP = 0;
 
   // Guards: the pieces in the 3 x 3 blocks around the kings.
-  for (const PieceListEntry& e : gs.pieceList) {
+  for (const PieceListEntry& e : sc.pieceList) {
     if (!OnBoardEntry(e)) continue;
     const int guard = kGuardValue[e.kind];
     const int sq = Sq(e.fileIndex, e.rankIndex);
-    const bool isComputer = e.owner == gs.computerSide;
+    const bool isComputer = e.owner == game.computerSide;
     if (KingDistance(kc, sq) <= 1) (isComputer ? gC : aC) += guard;
     if (KingDistance(kp, sq) <= 1) (isComputer ? aP : gP) += guard;
   }
@@ -346,22 +348,23 @@ int KingSafetyTerm(GameState& gs, const Position& pos, int side, int kc, int kp)
     }
     return boxed == 8 ? -2 : boxed == 7 ? -1 : 0;
   };
-  const int bC = block(kc, computerMap, playerMap, gs.computerSide, gC, aC);
-  const int bP = block(kp, playerMap, computerMap, gs.playerSide, gP, aP);
+  const int bC = block(kc, computerMap, playerMap, game.computerSide, gC, aC);
+  const int bP = block(kp, playerMap, computerMap, game.playerSide, gP, aP);
 
-  gs.kingDanger = 3 * aP - bP - gP;
-  gs.kingTermComputer = gC + bC - 3 * aC;
-  gs.kingTermPlayer = gP + bP - 3 * aP;
-  gs.kingTermsFresh = 1;
+  sc.kingDanger = 3 * aP - bP - gP;
+  sc.kingTermComputer = gC + bC - 3 * aC;
+  sc.kingTermPlayer = gP + bP - 3 * aP;
+  sc.kingTermsFresh = 1;
   return bC + 3 * (aP - aC) + gC - bP - gP;
 }
 
-int ExchangeTerm(const GameState& gs, const Position& /*pos*/, int side) {
-  const int opponent = side == gs.computerSide ? gs.playerSide : gs.computerSide;
-  const AttackMap& own = gs.ownAttackMap;
-  const AttackMap& enemy = gs.enemyAttackMap;
+int ExchangeTerm(const GameHistory& game, const AnalysisScratch& sc, const Position& /*pos*/,
+                 int side) {
+  const int opponent = side == game.computerSide ? game.playerSide : game.computerSide;
+  const AttackMap& own = sc.ownAttackMap;
+  const AttackMap& enemy = sc.enemyAttackMap;
   int best = 0;
-  for (const PieceListEntry& e : gs.pieceList) {
+  for (const PieceListEntry& e : sc.pieceList) {
     if (e.owner != opponent || !OnBoardEntry(e)) continue;
     const int v = kExchangeValue[e.kind];
     const int sq = Sq(e.fileIndex, e.rankIndex);
@@ -383,21 +386,22 @@ int ExchangeTerm(const GameState& gs, const Position& /*pos*/, int side) {
     }
     if (gain > loss) best = std::max(best, gain - loss);
   }
-  return side == gs.computerSide ? best : -best;
+  return side == game.computerSide ? best : -best;
 }
 
-int MajorMobilityTerm(GameState& gs, const Position& pos, int side) {
-  const int mc = SideMobility(gs, pos, gs.computerSide, PlayerMap(gs, side));
-  const int mp = SideMobility(gs, pos, gs.playerSide, ComputerMap(gs, side));
+int MajorMobilityTerm(const GameHistory& game, AnalysisScratch& sc, const Position& pos, int side) {
+  const int mc = SideMobility(sc, pos, game.computerSide, PlayerMap(game, sc, side));
+  const int mp = SideMobility(sc, pos, game.playerSide, ComputerMap(game, sc, side));
   return mc - mp;
 }
 
-int EnemyCampTerm(const GameState& gs, const Position& /*pos*/, int side, int kc, int kp) {
-  const AttackMap& own = gs.ownAttackMap;
-  const AttackMap& enemy = gs.enemyAttackMap;
-  const bool isComputer = side == gs.computerSide;
+int EnemyCampTerm(const GameHistory& game, const AnalysisScratch& sc, const Position& /*pos*/,
+                  int side, int kc, int kp) {
+  const AttackMap& own = sc.ownAttackMap;
+  const AttackMap& enemy = sc.enemyAttackMap;
+  const bool isComputer = side == game.computerSide;
   const int firstRank = isComputer ? 6 : 0;
-  const bool nearKingOnly = gs.gamePhase >= 5;
+  const bool nearKingOnly = game.gamePhase >= 5;
   const int king = isComputer ? kp : kc;
   int v = 0;
   for (int f = 0; f < 9; ++f) {
@@ -425,43 +429,43 @@ int EnemyCampTerm(const GameState& gs, const Position& /*pos*/, int side, int kc
   return isComputer ? v : -v;
 }
 
-int Evaluate(GameState& gs, const Position& pos, int side) {
-  ++gs.evaluateCalls;
-  gs.kingTermsFresh = 0;
-  BuildPieceList(gs, pos);
-  BuildEvaluationMaps(gs, pos, side);
+int Evaluate(const GameHistory& game, AnalysisScratch& sc, const Position& pos, int side) {
+  ++sc.evaluateCalls;
+  sc.kingTermsFresh = 0;
+  BuildPieceList(sc, pos);
+  BuildEvaluationMaps(sc, pos, side);
 
   int kc = -1, kp = -1;
-  for (const PieceListEntry& e : gs.pieceList) {
+  for (const PieceListEntry& e : sc.pieceList) {
     if (e.kind != kKing || !OnBoardEntry(e)) continue;
-    int& king = e.owner == gs.computerSide ? kc : kp;
+    int& king = e.owner == game.computerSide ? kc : kp;
     if (king < 0) king = Sq(e.fileIndex, e.rankIndex);
   }
 
   // Decisive values: a king that can be taken, or the side to move mated.
-  if (side == gs.computerSide && kp >= 0 && gs.ownAttackMap.counts[kp] > 0) return kWinScore;
-  if (side == gs.playerSide && kc >= 0 && gs.ownAttackMap.counts[kc] > 0) return kLossScore;
-  if (side == gs.computerSide && kc >= 0 && gs.enemyAttackMap.counts[kc] > 0) {
-    if (CountComputerReplies(gs, pos) == kWinScore) return kLossScore;
-    BuildEvaluationMaps(gs, pos, side);
+  if (side == game.computerSide && kp >= 0 && sc.ownAttackMap.counts[kp] > 0) return kWinScore;
+  if (side == game.playerSide && kc >= 0 && sc.ownAttackMap.counts[kc] > 0) return kLossScore;
+  if (side == game.computerSide && kc >= 0 && sc.enemyAttackMap.counts[kc] > 0) {
+    if (CountComputerReplies(game, sc, pos) == kWinScore) return kLossScore;
+    BuildEvaluationMaps(sc, pos, side);
   }
-  if (side == gs.playerSide && kp >= 0 && gs.enemyAttackMap.counts[kp] > 0) {
-    if (CountReplies(gs, pos) == kWinScore) return kWinScore;
-    BuildEvaluationMaps(gs, pos, side);
+  if (side == game.playerSide && kp >= 0 && sc.enemyAttackMap.counts[kp] > 0) {
+    if (CountReplies(game, sc, pos) == kWinScore) return kWinScore;
+    BuildEvaluationMaps(sc, pos, side);
   }
 
-  const int t1 = MaterialTerm(gs, pos);
-  const int t2 = PlacementTerm(gs, pos, kc, kp);
-  int t3 = KingSafetyTerm(gs, pos, side, kc, kp);
-  const int t4 = ExchangeTerm(gs, pos, side);
-  const int t5 = MajorMobilityTerm(gs, pos, side);
-  const int t6 = EnemyCampTerm(gs, pos, side, kc, kp);
+  const int t1 = MaterialTerm(game, sc, pos);
+  const int t2 = PlacementTerm(game, sc, pos, kc, kp);
+  int t3 = KingSafetyTerm(game, sc, pos, side, kc, kp);
+  const int t4 = ExchangeTerm(game, sc, pos, side);
+  const int t5 = MajorMobilityTerm(game, sc, pos, side);
+  const int t6 = EnemyCampTerm(game, sc, pos, side, kc, kp);
   if (t3 > 17 || t3 < -23) t3 = t3 * 12 / 10;
 
-  const int* w = kEvalWeights[PhaseIndex(gs)];
+  const int* w = kEvalWeights[PhaseIndex(game)];
   int score = w[0] * t1 + w[1] * t2 + w[2] * t3 + w[3] * t4 + w[4] * t5 + w[5] * t6;
-  if (gs.useRandom == 1) {
-    std::srand(static_cast<unsigned>(ClockSeconds(gs)));
+  if (game.useRandom == 1) {
+    std::srand(static_cast<unsigned>(ClockSeconds(game)));
     score += std::rand() % 100;
   }
   return score;

@@ -27,32 +27,33 @@ bool Better(const MoveEntry& a, const MoveEntry& b) {
 constexpr int kQuietBelow = 58;
 
 // Widths of depths 1..6: the 2nd to 7th width bases halved.
-int Width(const GameState& gs, int depth) {
-  return gs.searchWidthBase[depth] / 2;
+int Width(const SearchState& ss, int depth) {
+  return ss.searchWidthBase[depth] / 2;
 }
 
 class LookAheadSearch {
  public:
-  explicit LookAheadSearch(GameState& gs) : gs_(gs) {}
+  explicit LookAheadSearch(const GameHistory& game, AnalysisScratch& sc, SearchState& ss)
+      : game_(game), sc_(sc), ss_(ss) {}
 
-  int Run() {
-    gs_.nodeTop = 0;
-    gs_.progressTotal.store(1, std::memory_order_relaxed);
-    SearchNode& root = gs_.node[0];
+  int Run(const Position& start) {
+    ss_.nodeTop = 0;
+    ss_.progressTotal.store(1, std::memory_order_relaxed);
+    SearchNode& root = ss_.node[0];
     root.entry.Clear();
-    root.position = gs_.snapshot[gs_.moveNumber - 1];
-    gs_.nodeTop = 1;
+    root.position = start;
+    ss_.nodeTop = 1;
 
-    AnalyzeMoves(gs_, root.position, gs_.playerSide, 1);
-    SortMoveList(gs_, Width(gs_, 1));
-    const int count = std::min(Width(gs_, 1), static_cast<int>(gs_.moveListCount));
+    AnalyzeMoves(game_, sc_, root.position, game_.playerSide, 1);
+    SortMoveList(sc_, Width(ss_, 1));
+    const int count = std::min(Width(ss_, 1), static_cast<int>(sc_.moveListCount));
     int value;
     if (count == 0) {
-      value = Evaluate(gs_, root.position, gs_.playerSide);
+      value = Evaluate(game_, sc_, root.position, game_.playerSide);
     } else {
-      value = SearchBand(root.position, gs_.playerSide, 1, count, kLossScore);
+      value = SearchBand(root.position, game_.playerSide, 1, count, kLossScore);
     }
-    gs_.bestRootIndex = 0;
+    ss_.bestRootIndex = 0;
     return value;
   }
 
@@ -61,14 +62,14 @@ class LookAheadSearch {
   // walks it and returns the parent's value. Bands of player moves take the lowest value,
   // bands of computer moves the highest. `bound` is the parent's own cut-off bound.
   int SearchBand(const Position& from, int mover, int depth, int count, int bound) {
-    const NodeBlock block(gs_, from, mover, count);
+    const NodeBlock block(sc_, ss_, from, mover, count);
     const int first = block.First();
 
-    const bool playerMoves = mover == gs_.playerSide;
+    const bool playerMoves = mover == game_.playerSide;
     int running = playerMoves ? kWinScore : kLossScore;  // bound handed to the next child
     bool cut = false;
     for (int i = 0; i < count; ++i) {
-      SearchNode& n = gs_.node[first + i];
+      SearchNode& n = ss_.node[first + i];
       const int generated = n.entry.value;
       if (playerMoves) {
         if (generated == kWinScore) {  // the player takes the computer's king
@@ -76,14 +77,14 @@ class LookAheadSearch {
           break;
         }
         if (generated == kLossScore) {  // an illegal move: it and the rest are worth nothing
-          for (int j = i; j < count; ++j) gs_.node[first + j].entry.value = kWinScore;
+          for (int j = i; j < count; ++j) ss_.node[first + j].entry.value = kWinScore;
           break;
         }
       } else if (generated == kWinScore || generated == kLossScore) {
         break;  // it and the rest keep their generator values
       }
       const int v = SearchOne(first + i, depth, Opponent(mover), running);
-      if (gs_.thinkCut) break;
+      if (ss_.thinkCut) break;
       n.entry.value = v;
       if (playerMoves ? v < bound : v > bound) {
         cut = true;
@@ -95,9 +96,9 @@ class LookAheadSearch {
     if (cut) {
       value = playerMoves ? kLossScore : kWinScore;
     } else {
-      value = gs_.node[first].entry.value;
+      value = ss_.node[first].entry.value;
       for (int i = 1; i < count; ++i) {
-        const int v = gs_.node[first + i].entry.value;
+        const int v = ss_.node[first + i].entry.value;
         value = playerMoves ? std::min(value, v) : std::max(value, v);
       }
     }
@@ -106,20 +107,24 @@ class LookAheadSearch {
 
   // Searches the node at `index`, at `depth`, with `side` to move, under the parent's bound.
   int SearchOne(int index, int depth, int side, int bound) {
-    if (ThinkCut(gs_)) return 0;
-    const Position& pos = gs_.node[index].position;
-    const int level = gs_.level;
+    if (ThinkCut(ss_)) return 0;
+    const Position& pos = ss_.node[index].position;
+    const int level = game_.level;
     if (depth >= 4 || (depth == 2 && level == 1) || (depth == 3 && level == 2))
-      return Evaluate(gs_, pos, side);
-    AnalyzeMoves(gs_, pos, side, depth + 1);
-    const int width = Width(gs_, depth + 1);
-    SortMoveList(gs_, width);
-    const int count = std::min(width, static_cast<int>(gs_.moveListCount));
-    if (count == 0 || gs_.moveList[0].value < kQuietBelow) return Evaluate(gs_, pos, side);
+      return Evaluate(game_, sc_, pos, side);
+    AnalyzeMoves(game_, sc_, pos, side, depth + 1);
+    const int width = Width(ss_, depth + 1);
+    SortMoveList(sc_, width);
+    const int count = std::min(width, static_cast<int>(sc_.moveListCount));
+    if (count == 0 || sc_.moveList[0].value < kQuietBelow) return Evaluate(game_, sc_, pos, side);
     return SearchBand(pos, side, depth + 1, count, bound);
   }
 
-  GameState& gs_;
+  const GameHistory& game_;
+
+  AnalysisScratch& sc_;
+
+  SearchState& ss_;
 };
 
 // Formation tables: per formation and kind, nine file weights and nine rank weights, seen
@@ -188,10 +193,10 @@ Formation FormationOf(int formation) {
 }
 
 // The formation score of the computer's pieces on the board, in piece-list order.
-int Score(const GameState& gs, const Formation& formation) {
+int Score(const GameHistory& game, const AnalysisScratch& sc, const Formation& formation) {
   int sum = 0;
-  for (const PieceListEntry& p : gs.pieceList) {
-    if (p.owner != gs.computerSide || p.fileIndex > 8) continue;
+  for (const PieceListEntry& p : sc.pieceList) {
+    if (p.owner != game.computerSide || p.fileIndex > 8) continue;
     if (formation.pawnReset && p.kind == kPawn && p.rankIndex == 4 && p.fileIndex != 1) sum = 0;
     for (int i = 0; i < formation.count; ++i) {
       const Weights& w = formation.weights[i];
@@ -203,55 +208,57 @@ int Score(const GameState& gs, const Formation& formation) {
 
 }  // namespace
 
-void SortMoveList(GameState& gs, int n) {
-  const int count = gs.moveListCount;
+void SortMoveList(AnalysisScratch& sc, int n) {
+  const int count = sc.moveListCount;
   const int limit = std::min(n, count);
   for (int i = 0; i < limit; ++i) {
     for (int j = i + 1; j < count; ++j)
-      if (Better(gs.moveList[j], gs.moveList[i])) std::swap(gs.moveList[i], gs.moveList[j]);
-    if (gs.moveList[i].value == kLossScore || gs.moveList[i].value == kWinScore) break;
+      if (Better(sc.moveList[j], sc.moveList[i])) std::swap(sc.moveList[i], sc.moveList[j]);
+    if (sc.moveList[i].value == kLossScore || sc.moveList[i].value == kWinScore) break;
   }
 }
 
-int PushBlock(GameState& gs, const Position& from, int mover, int count) {
-  const int first = gs.nodeTop;
+int PushBlock(AnalysisScratch& sc, SearchState& ss, const Position& from, int mover, int count) {
+  const int first = ss.nodeTop;
   for (int i = 0; i < count; ++i) {
-    SearchNode& n = gs.node[first + i];
-    n.entry = gs.moveList[i];
+    SearchNode& n = ss.node[first + i];
+    n.entry = sc.moveList[i];
     n.position = from;
     ApplyMove(n.position, n.entry.move, mover);
   }
-  gs.nodeTop += count;
+  ss.nodeTop += count;
   return first;
 }
 
-int LookAhead(GameState& gs) {
-  return LookAheadSearch(gs).Run();
+int LookAhead(const GameHistory& game, AnalysisScratch& sc, SearchState& ss,
+              const Position& start) {
+  return LookAheadSearch(game, sc, ss).Run(start);
 }
 
-int FormationScore(const GameState& gs, int formation) {
-  return Score(gs, FormationOf(formation));
+int FormationScore(const GameHistory& game, const AnalysisScratch& sc, int formation) {
+  return Score(game, sc, FormationOf(formation));
 }
 
-int ChooseFormationMove(GameState& gs, int formationNumber) {
-  const int m = gs.moveNumber;
-  if (gs.moveListCount == 0) return kLossScore;
+int ChooseFormationMove(const GameHistory& game, AnalysisScratch& sc, SearchState& ss,
+                        int formationNumber, MoveRec& chosen) {
+  const int m = game.moveNumber;
+  if (sc.moveListCount == 0) return kLossScore;
   const Formation formation = FormationOf(formationNumber);
-  for (int i = 0; i < gs.moveListCount; ++i) {
-    MoveEntry& e = gs.moveList[i];
-    gs.scratchPosition = gs.snapshot[m - 1];
-    ApplyMove(gs.scratchPosition, e.move, gs.computerSide);
-    BuildPieceList(gs, gs.scratchPosition);
-    const int sum = Score(gs, formation);
+  for (int i = 0; i < sc.moveListCount; ++i) {
+    MoveEntry& e = sc.moveList[i];
+    ss.scratchPosition = game.snapshot[m - 1];
+    ApplyMove(ss.scratchPosition, e.move, game.computerSide);
+    BuildPieceList(sc, ss.scratchPosition);
+    const int sum = Score(game, sc, formation);
     bool excluded = false;
     if (formation.exclusions) {
       // By the move number of the game; the third move must be in the history to be read.
-      const int n = GameMoveNumber(gs), third = 3 - gs.movesBefore;
-      if (n == 4 && third >= 1 && gs.moveRec[third].fromFile == 7 &&
-          gs.moveRec[third].fromRank == 5 && e.move.fromFile == 5)
+      const int n = GameMoveNumber(game), third = 3 - game.movesBefore;
+      if (n == 4 && third >= 1 && game.moveRec[third].fromFile == 7 &&
+          game.moveRec[third].fromRank == 5 && e.move.fromFile == 5)
         excluded = true;
-      if (n == 6 && gs.scratchPosition.Hand(gs.computerSide, kBishop) > 0 && e.move.fromFile == 5 &&
-          e.move.fromRank == 2)
+      if (n == 6 && ss.scratchPosition.Hand(game.computerSide, kBishop) > 0 &&
+          e.move.fromFile == 5 && e.move.fromRank == 2)
         excluded = true;
     }
     if (excluded)
@@ -259,23 +266,31 @@ int ChooseFormationMove(GameState& gs, int formationNumber) {
     else if (e.value != kLossScore)
       e.value = sum;
   }
-  int best = gs.moveList[0].value;
-  for (int i = 0; i < gs.moveListCount; ++i) {
-    if (gs.moveList[i].value >= best) {
-      best = gs.moveList[i].value;
-      gs.moveRec[m] = gs.moveList[i].move;
+  int best = sc.moveList[0].value;
+  for (int i = 0; i < sc.moveListCount; ++i) {
+    if (sc.moveList[i].value >= best) {
+      best = sc.moveList[i].value;
+      chosen = sc.moveList[i].move;
     }
   }
-  gs.scratchPosition = gs.snapshot[m - 1];
-  ApplyMove(gs.scratchPosition, gs.moveRec[m], gs.computerSide);
-  gs.snapshot[m] = gs.scratchPosition;
-
-  gs.moveNumber += 1;
-  const int value = LookAhead(gs);
-  gs.moveNumber -= 1;
-  if (gs.thinkCut) return kLossScore;  // cut before the look-ahead accepted the move
-  if (value >= gs.baseScore - 50 && value <= gs.baseScore + 30) return best;
+  ss.scratchPosition = game.snapshot[m - 1];
+  ApplyMove(ss.scratchPosition, chosen, game.computerSide);
+  const int value = LookAhead(game, sc, ss, ss.scratchPosition);
+  if (ss.thinkCut) return kLossScore;  // cut before the look-ahead accepted the move
+  if (value >= game.baseScore - 50 && value <= game.baseScore + 30) return best;
   return kLossScore;
+}
+
+int LookAhead(GameState& gs) {
+  return LookAhead(gs, gs, gs, gs.snapshot[gs.moveNumber - 1]);
+}
+
+int ChooseFormationMove(GameState& gs, int formation) {
+  if (gs.moveListCount == 0) return kLossScore;
+  MoveRec chosen;
+  const int value = ChooseFormationMove(gs, gs, gs, formation, chosen);
+  PlaceChosenMove(gs, chosen);
+  return value;
 }
 
 }  // namespace shogi

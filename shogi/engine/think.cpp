@@ -8,17 +8,27 @@
 
 namespace shogi {
 
-bool CommitPlayerMove(GameState& gs, const MoveRec& move) {
-  if (!CommitMove(gs, move, gs.playerSide)) return false;
-  gs.kingTermsFresh = 0;
-  const int value = Evaluate(gs, gs.snapshot[gs.moveNumber], gs.computerSide);
-  gs.baseScore = value;
-  if (gs.kingTermsFresh) {
-    gs.computerKingScore = gs.kingTermComputer;
-    gs.playerKingScore = gs.kingTermPlayer;
+bool CommitPlayerMove(GameHistory& game, AnalysisScratch& sc, const MoveRec& move) {
+  if (!CommitMove(game, move, game.playerSide)) return false;
+  sc.kingTermsFresh = 0;
+  const int value = Evaluate(game, sc, game.Current(), game.computerSide);
+  game.baseScore = value;
+  if (sc.kingTermsFresh) {
+    game.computerKingScore = sc.kingTermComputer;
+    game.playerKingScore = sc.kingTermPlayer;
   }
-  if (value == kWinScore) gs.gameResult.store(kResultMateNow, std::memory_order_relaxed);
+  if (value == kWinScore) game.gameResult = kResultMateNow;
   return true;
+}
+
+bool CommitComputerMove(GameHistory& game, const ThinkResult& think) {
+  game.gamePhase = think.gamePhase;
+  game.openingType = think.openingType;
+  game.baseScore = think.baseScore;
+  game.gameResult = think.gameResult;
+  game.computerSeconds += think.seconds;
+  if (think.gameResult == kResultComputerResigns) return true;
+  return CommitMove(game, think.move, game.computerSide, think.seconds);
 }
 
 int SearchMode(int m, bool bookMovePlayed, int bookChoice, int openingType) {
@@ -54,76 +64,86 @@ bool RangingRookSeen(const Position& p) {
 }
 
 // Runs a formation chooser; when the look-ahead refuses its move the main search decides.
-void FormationOrDeepSearch(GameState& gs, int formation) {
-  if (ChooseFormationMove(gs, formation) == kLossScore) {
-    gs.gamePhase = 3;
-    DeepSearch(gs);
+MoveRec FormationOrDeepSearch(GameHistory& work, AnalysisScratch& sc, SearchState& ss,
+                              int formation) {
+  MoveRec move;
+  if (ChooseFormationMove(work, sc, ss, formation, move) == kLossScore) {
+    work.gamePhase = 3;
+    move = DeepSearch(work, sc, ss);
   }
+  return move;
 }
 
-void DeepSearchInMode3(GameState& gs) {
-  gs.gamePhase = 3;
-  DeepSearch(gs);
+MoveRec DeepSearchInMode3(GameHistory& work, AnalysisScratch& sc, SearchState& ss) {
+  work.gamePhase = 3;
+  return DeepSearch(work, sc, ss);
 }
 
 }  // namespace
 
-void ThinkDriver(GameState& gs, OpeningBook& book) {
-  const int m = gs.moveNumber;
+ThinkResult ThinkDriver(GameHistory& work, AnalysisScratch& sc, SearchState& ss,
+                        OpeningBook& book) {
+  work.moveNumber += 1;  // the coming move, as the searches count it
+  const int m = work.moveNumber;
   // The move number of the game, which the rules below go by; m indexes the history.
-  const int n = GameMoveNumber(gs);
-  gs.thinkStart = ClockSeconds(gs);
-  gs.thinkCut = 0;
-  gs.thinkDepth = 0;
-  gs.thinkScore = 0;
-  gs.thinkLineLength = 0;
-  gs.progressDone.store(0, std::memory_order_relaxed);
+  const int n = GameMoveNumber(work);
+  ss.thinkStart = ClockSeconds(work);
+  ss.thinkCut = 0;
+  ss.thinkDepth = 0;
+  ss.thinkScore = 0;
+  ss.thinkLineLength = 0;
+  ss.thinkResult = work.gameResult;
+  ss.progressDone.store(0, std::memory_order_relaxed);
   if (n < 3) LoadBook(book);
-  const bool bookMove = PlayBookMove(gs, book);
-  const int mode = SearchMode(n, bookMove, gs.bookChoice, gs.openingType);
-  gs.gamePhase = mode;
-  AnalyzeMoves(gs, gs.snapshot[m - 1], gs.computerSide, 0);
-  if (n < 9 && RangingRookSeen(gs.snapshot[m - 1])) gs.openingType = 2;
+  MoveRec move;
+  const bool bookMove = PlayBookMove(work, book, move, work.openingType);
+  const int mode = SearchMode(n, bookMove, work.bookChoice, work.openingType);
+  work.gamePhase = mode;
+  const Position& before = work.snapshot[m - 1];
+  AnalyzeMoves(work, sc, before, work.computerSide, 0);
+  if (n < 9 && RangingRookSeen(before)) work.openingType = 2;
 
-  const int type = gs.openingType;
+  const int type = work.openingType;
   if (mode == 1) {
-    FormationOrDeepSearch(gs, type == 1 ? 4 : type == 2 ? 3 : 1);
+    move = FormationOrDeepSearch(work, sc, ss, type == 1 ? 4 : type == 2 ? 3 : 1);
   } else if (mode == 2) {
     if (type == 1) {
-      if (n < 40)
-        FormationOrDeepSearch(gs, 4);
-      else
-        DeepSearchInMode3(gs);
+      move = n < 40 ? FormationOrDeepSearch(work, sc, ss, 4) : DeepSearchInMode3(work, sc, ss);
     } else if (type == 2) {
-      if (n < 32)
-        FormationOrDeepSearch(gs, 3);
-      else
-        DeepSearchInMode3(gs);
+      move = n < 32 ? FormationOrDeepSearch(work, sc, ss, 3) : DeepSearchInMode3(work, sc, ss);
     } else {
-      FormationOrDeepSearch(gs, 2);
+      move = FormationOrDeepSearch(work, sc, ss, 2);
     }
   } else if (mode >= 3) {
-    DeepSearch(gs);
+    move = DeepSearch(work, sc, ss);
   }
 
   // The player's turn: their moves, the evaluation, the time.
-  AnalyzeMoves(gs, gs.snapshot[m], gs.playerSide, 0);
-  gs.baseScore = Evaluate(gs, gs.snapshot[m], gs.playerSide);
-  if (gs.thinkDepth == 0) {  // the book or a formation chose: the evaluation after the move
-    gs.thinkScore = gs.baseScore;
-    gs.thinkLine[0] = gs.moveRec[m];
-    gs.thinkLineLength = 1;
+  Position after = before;
+  ApplyMove(after, move, work.computerSide);
+  AnalyzeMoves(work, sc, after, work.playerSide, 0);
+  work.baseScore = Evaluate(work, sc, after, work.playerSide);
+  if (ss.thinkDepth == 0) {  // the book or a formation chose: the evaluation after the move
+    ss.thinkScore = work.baseScore;
+    ss.thinkLine[0] = move;
+    ss.thinkLineLength = 1;
   }
-  gs.moveSeconds[m] = static_cast<int32_t>(ClockSeconds(gs) - gs.thinkStart);
-  // Everything the window thread reads is in place before the move is published.
-  gs.computerSeconds += gs.moveSeconds[m];
-  gs.progressTotal.store(0, std::memory_order_relaxed);
-  gs.moveReady.store(1, std::memory_order_release);
-}
+  work.moveNumber -= 1;
 
-std::thread StartComputerMove(GameState& gs, OpeningBook& book) {
-  gs.moveNumber += 1;
-  return std::thread([&gs, &book] { ThinkDriver(gs, book); });
+  ThinkResult r;
+  r.move = move;
+  r.gameResult = ss.thinkResult;
+  r.score = ss.thinkScore;
+  r.depth = ss.thinkDepth;
+  r.line = ss.thinkLine;
+  r.lineLength = ss.thinkLineLength;
+  r.seconds = static_cast<int32_t>(ClockSeconds(work) - ss.thinkStart);
+  r.cut = ss.thinkCut != 0;
+  r.gamePhase = work.gamePhase;
+  r.openingType = work.openingType;
+  r.baseScore = work.baseScore;
+  ss.progressTotal.store(0, std::memory_order_relaxed);
+  return r;
 }
 
 }  // namespace shogi

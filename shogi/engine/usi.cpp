@@ -64,9 +64,16 @@ UsiEngine::UsiEngine(std::ostream& out)
     : out_(out),
       base_(UsiStartPosition()),
       scratch_(std::make_unique<GameState>()),
-      game_(std::make_unique<GameState>()),
-      book_(std::make_unique<OpeningBook>()) {
-  ResetGameState(*game_);
+      game_(std::make_unique<GameHistory>()),
+      book_(std::make_unique<OpeningBook>()),
+      computer_(std::make_unique<ComputerPlayer>(*book_)),
+      solver_(std::make_unique<ComputerPlayer>(*book_)) {
+  ResetGame();
+}
+
+void UsiEngine::ResetGame() {
+  ResetHistory(*game_);
+  computer_->NewGame();
 }
 
 UsiEngine::~UsiEngine() = default;
@@ -252,10 +259,7 @@ void UsiEngine::CmdNewGame() {
   base_ = UsiStartPosition();
   baseMovesBefore_ = 0;
   moves_.clear();
-  ResetGameState(*game_);
-  game_->moveReady = 0;
-  game_->progressTotal = 0;
-  game_->progressDone = 0;
+  ResetGame();
   gameStarted_ = false;
   played_.clear();
 }
@@ -331,13 +335,13 @@ int UsiEngine::Materialize(GameState& gs, int firstMover) const {
   return side;
 }
 
-void UsiEngine::MakeRoom(GameState& gs) {
+void UsiEngine::MakeRoom(GameHistory& game) {
   // Two at a time, so that every move number keeps its side.
-  if (gs.moveNumber >= kMaxMoves) DropOldestMoves(gs, 2);
+  if (game.moveNumber >= kMaxMoves) DropOldestMoves(game, 2);
 }
 
 void UsiEngine::CatchUp() {
-  GameState& gs = *game_;
+  GameHistory& gs = *game_;
   const int colorToMove = ColorAfter(base_.sideToMove, moves_.size());
   const int computerColor = gs.firstMover == 2 ? UsiPosition::kBlack : UsiPosition::kWhite;
   const bool sameStart = base_ == gameBase_ && baseMovesBefore_ == gameMovesBefore_;
@@ -347,7 +351,7 @@ void UsiEngine::CatchUp() {
   if (!extends) {
     // A new game, another start position, another colour or moves taken back: the history
     // is built again from the start position.
-    if (gameStarted_ && !(sameStart && colorToMove == computerColor)) ResetGameState(gs);
+    if (gameStarted_ && !(sameStart && colorToMove == computerColor)) ResetGame();
     gs.firstMover = colorToMove == UsiPosition::kBlack ? 2 : 1;
     gs.snapshot[0] = ToInternal(base_, gs.firstMover);
     gs.moveNumber = 0;
@@ -361,8 +365,8 @@ void UsiEngine::CatchUp() {
     const int side = SideOfColor(gs.firstMover, ColorAfter(base_.sideToMove, i));
     const MoveRec m = Seen(moves_[i], gs.firstMover);
     MakeRoom(gs);
-    const bool committed =
-        side == gs.playerSide ? CommitPlayerMove(gs, m) : CommitMove(gs, m, side);
+    const bool committed = side == gs.playerSide ? CommitPlayerMove(gs, computer_->Scratch(), m)
+                                                 : CommitMove(gs, m, side);
     if (!committed) break;
     played_.push_back(moves_[i]);
   }
@@ -429,15 +433,15 @@ int64_t UsiTimeBudget(const UsiGo& go, bool black, int64_t overhead) {
   return std::max<int64_t>(0, budget);
 }
 
-bool UsiEngine::AwaitThink(GameState& gs, bool hold, bool ponder, int64_t ponderBudget) {
+bool UsiEngine::AwaitThink(ComputerPlayer& player, bool hold, bool ponder, int64_t ponderBudget) {
   if (!commands_) hold = false;  // nobody could release it
   bool answer = true;
   int shownDone = -1, shownTotal = -1;
   auto stop = [&] {
-    gs.stopThink.store(1, std::memory_order_relaxed);
+    player.Stop();
     hold = false;
   };
-  while (hold || gs.moveReady.load(std::memory_order_acquire) == 0) {
+  while (hold || !player.Ready()) {
     std::string line;
     CommandQueue::Status status = CommandQueue::Status::kTimeout;
     if (commands_)
@@ -457,9 +461,7 @@ bool UsiEngine::AwaitThink(GameState& gs, bool hold, bool ponder, int64_t ponder
         if (ponder) {  // from now on a normal think on the clock
           ponder = false;
           hold = false;
-          if (ponderBudget >= 0)
-            gs.thinkDeadline.store(SteadyNanos() + ponderBudget * 1000000,
-                                   std::memory_order_relaxed);
+          if (ponderBudget >= 0) player.SetDeadline(SteadyNanos() + ponderBudget * 1000000);
         }
       } else if (cmd == "quit") {
         stop();
@@ -477,8 +479,7 @@ bool UsiEngine::AwaitThink(GameState& gs, bool hold, bool ponder, int64_t ponder
         if (hold) stop();
       }
     }
-    const int done = gs.progressDone.load(std::memory_order_relaxed);
-    const int total = gs.progressTotal.load(std::memory_order_relaxed);
+    const auto [done, total] = player.CurrentProgress();
     if (total > 1 && (done != shownDone || total != shownTotal)) {
       out_ << "info string progress " << done << "/" << total << "\n";
       out_.flush();
@@ -497,7 +498,7 @@ void UsiEngine::CmdGo(const std::vector<std::string>& w) {
         "usage: go [ponder] [infinite] [btime t] [wtime t] [binc t] [winc t] [byoyomi t] "
         "[movetime t] [mate <t|infinite>]");
   if (go.mate) return CmdGoMate(go, start);
-  GameState& gs = *game_;
+  GameHistory& gs = *game_;
   gs.level = options_.level;
   gs.bookChoice = options_.book ? 0 : 1;
   gs.useRandom = options_.useRandom ? 1 : 0;
@@ -523,45 +524,44 @@ void UsiEngine::CmdGo(const std::vector<std::string>& w) {
       UsiTimeBudget(go, ColorAfter(base_.sideToMove, moves_.size()) == UsiPosition::kBlack,
                     options_.moveOverhead);
   const bool hold = go.ponder || go.infinite;
-  gs.stopThink.store(0, std::memory_order_relaxed);
-  gs.thinkDeadline.store(budget >= 0 && !hold ? start + budget * 1000000 : 0,
-                         std::memory_order_relaxed);
-  const uint64_t work0 = gs.analyzeCalls + gs.evasionCalls + gs.evaluateCalls;
-  gs.moveReady = 0;
-  std::thread worker = StartComputerMove(gs, *book_);
-  const bool answer = AwaitThink(gs, hold, go.ponder, go.infinite ? -1 : budget);
-  worker.join();
-  gs.moveReady = 0;
-  gs.thinkDeadline.store(0, std::memory_order_relaxed);
-  if (GameMoveNumber(gs) < 3) ReportBookFailure();
+  auto work = [this] {
+    const AnalysisScratch& sc = computer_->Scratch();
+    return sc.analyzeCalls + sc.evasionCalls + sc.evaluateCalls;
+  };
+  const uint64_t work0 = work();
+  computer_->Start(gs, budget >= 0 && !hold ? start + budget * 1000000 : 0);
+  const bool answer = AwaitThink(*computer_, hold, go.ponder, go.infinite ? -1 : budget);
+  const ThinkResult think = computer_->Wait();
+  const bool earlyMove = GameMoveNumber(gs) + 1 < 3;
+  CommitComputerMove(gs, think);
+  if (earlyMove) ReportBookFailure();
 
   // Progress for the GUI: the search's depth, its work, the value for the engine, its line.
   const int64_t ms = (SteadyNanos() - start) / 1000000;
-  const uint64_t nodes = gs.analyzeCalls + gs.evasionCalls + gs.evaluateCalls - work0;
-  const int result = gs.gameResult;
+  const uint64_t nodes = work() - work0;
+  const int result = think.gameResult;
   std::ostringstream info;
-  info << "info depth " << std::max(1, static_cast<int>(gs.thinkDepth)) << " seldepth "
-       << std::max(1, static_cast<int>(gs.thinkDepth)) << " nodes " << nodes << " time " << ms
+  info << "info depth " << std::max(1, static_cast<int>(think.depth)) << " seldepth "
+       << std::max(1, static_cast<int>(think.depth)) << " nodes " << nodes << " time " << ms
        << " nps " << nodes * 1000 / static_cast<uint64_t>(std::max<int64_t>(1, ms));
   if (result >= kResultMateNow)  // the plies of the mate; a mate at once is one ply
     info << " score mate " << (result == kResultMateNow ? 1 : result);
   else
-    info << " score cp " << (result == kResultComputerResigns ? -kWinScore : gs.thinkScore);
-  if (result != kResultComputerResigns && gs.thinkLineLength > 0) {
+    info << " score cp " << (result == kResultComputerResigns ? -kWinScore : think.score);
+  if (result != kResultComputerResigns && think.lineLength > 0) {
     info << " pv";
-    for (int i = 0; i < gs.thinkLineLength; ++i)
-      info << ' ' << MoveToUsi(gs.thinkLine[i], gs.firstMover);
+    for (int i = 0; i < think.lineLength; ++i)
+      info << ' ' << MoveToUsi(think.line[i], gs.firstMover);
   }
   if (answer) {
     out_ << info.str() << "\n";
     report();
   }
-  if (gs.gameResult == kResultComputerResigns) {
-    gs.moveNumber -= 1;  // the computer made no move
+  if (result == kResultComputerResigns) {  // the computer made no move
     if (answer) out_ << "bestmove resign\n";
     return;
   }
-  const MoveRec move = gs.moveRec[gs.moveNumber];
+  const MoveRec move = think.move;
   MoveRec seen = Seen(move, gs.firstMover);
   if (seen.dropKind > 0) seen.fromFile = seen.fromRank = 0;  // a drop's origin is no square
   played_.push_back(seen);
@@ -580,25 +580,16 @@ void UsiEngine::CmdGoMate(const UsiGo& go, int64_t start) {
   GameState& gs = *scratch_;
   Materialize(gs, firstMover);
   const Position position = gs.Current();
-  ResetGameState(gs);
+  ResetHistory(gs);
   gs.firstMover = firstMover;
   gs.snapshot[0] = position;
-  gs.moveNumber = 1;
   gs.level = options_.level;
-  gs.thinkCut = 0;
-  gs.stopThink.store(0, std::memory_order_relaxed);
-  gs.thinkDeadline.store(go.mateMs >= 0 ? start + go.mateMs * 1000000 : 0,
-                         std::memory_order_relaxed);
-  gs.moveReady = 0;
-  std::vector<MoveRec> line;
-  int found = 0;
-  std::thread worker([&] {
-    found = SolveMate(gs, line);
-    gs.moveReady.store(1, std::memory_order_release);
-  });
-  const bool answer = AwaitThink(gs, false, false, -1);
-  worker.join();
-  gs.thinkDeadline.store(0, std::memory_order_relaxed);
+  solver_->NewGame();
+  solver_->StartMateSearch(gs, go.mateMs >= 0 ? start + go.mateMs * 1000000 : 0);
+  const bool answer = AwaitThink(*solver_, false, false, -1);
+  const ThinkResult think = solver_->Wait();
+  const int found = think.depth;
+  const std::vector<MoveRec> line(think.line.begin(), think.line.begin() + think.lineLength);
   if (!answer) return;
   if (found < 0) {
     out_ << "checkmate timeout\n";

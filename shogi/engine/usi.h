@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "shogi/engine/book.h"
+#include "shogi/engine/computer_player.h"
 #include "shogi/rules/game_state.h"
 #include "shogi/rules/notation.h"
 
@@ -76,10 +77,10 @@ class UsiEngine {
   };
 
   void CmdGoMate(const UsiGo& go, int64_t start);
-  // Waits for the think on `gs` to raise moveReady while it serves the command queue; with
-  // `hold` (go infinite, go ponder) it also waits for stop or ponderhit. Returns false when
-  // no answer is to be printed (quit, gameover).
-  bool AwaitThink(GameState& gs, bool hold, bool ponder, int64_t ponderBudget);
+  // Waits for the think of `player` to end while it serves the command queue; with `hold`
+  // (go infinite, go ponder) it also waits for stop or ponderhit. Returns false when no answer
+  // is to be printed (quit, gameover).
+  bool AwaitThink(ComputerPlayer& player, bool hold, bool ponder, int64_t ponderBudget);
   void ReportBookFailure();
 
   void CmdUsi();
@@ -101,7 +102,9 @@ class UsiEngine {
   // moves; the game's move number goes on.
   void CatchUp();
   // Drops the oldest moves of a full history.
-  static void MakeRoom(GameState& gs);
+  static void MakeRoom(GameHistory& game);
+  // Starts the game's history again, and the computer's memory of it.
+  void ResetGame();
 
   // The largest move number a position line may give.
   static constexpr int kMaxGameMoveNumber = 1000000;
@@ -118,9 +121,11 @@ class UsiEngine {
   bool refused_ = false;        // the last position line was refused
   std::unique_ptr<GameState> scratch_;
 
-  // The game the engine plays.
-  std::unique_ptr<GameState> game_;
+  // The game the engine plays, and the computer that plays it.
+  std::unique_ptr<GameHistory> game_;
   std::unique_ptr<OpeningBook> book_;
+  std::unique_ptr<ComputerPlayer> computer_;
+  std::unique_ptr<ComputerPlayer> solver_;  // go mate
   bool gameStarted_ = false;
   UsiPosition gameBase_;
   int gameMovesBefore_ = 0;

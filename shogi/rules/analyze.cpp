@@ -118,27 +118,27 @@ constexpr bool InEnemyCamp(int side, int rank) {
 // Everything one analysis call shares between its moves.
 class Analysis {
  public:
-  Analysis(GameState& gs, const Position& pos, int side, int ply)
-      : gs_(gs), pos_(pos), work_(pos), side_(side), opp_(Opponent(side)), ply_(ply) {}
+  Analysis(const GameHistory& game, AnalysisScratch& sc, const Position& pos, int side, int ply)
+      : game_(game), sc_(sc), pos_(pos), work_(pos), side_(side), opp_(Opponent(side)), ply_(ply) {}
 
   // Steps shared by both variants: clear, enemy reach and the enemy sliders' lines.
   void Prepare() {
-    gs_.moveListCount = 0;
-    gs_.enemyReachCount = 0;
-    gs_.lineCount = 0;
-    gs_.ownAttackMap.Clear();
-    gs_.enemyAttackMap.Clear();
-    gs_.controlBalance.ClearCounts();
-    gs_.threatMap.ClearCounts();
+    sc_.moveListCount = 0;
+    sc_.enemyReachCount = 0;
+    sc_.lineCount = 0;
+    sc_.ownAttackMap.Clear();
+    sc_.enemyAttackMap.Clear();
+    sc_.controlBalance.ClearCounts();
+    sc_.threatMap.ClearCounts();
     for (int f = 0; f < 9; ++f) {
       for (int r = 0; r < 9; ++r) {
         if (pos_.Owner(f, r) != opp_) continue;
         ForEachReach(pos_, opp_, f, r, [&](int sq) {
-          if (gs_.enemyReachCount >= kReachListCapacity) return;
-          gs_.enemyReachList[gs_.enemyReachCount++].move = {f, r, SqFile(sq), SqRank(sq), 0, 0};
+          if (sc_.enemyReachCount >= kReachListCapacity) return;
+          sc_.enemyReachList[sc_.enemyReachCount++].move = {f, r, SqFile(sq), SqRank(sq), 0, 0};
         });
         if (IsSlider(pos_.KindAt(f, r))) {
-          GeneratePieceMoves(gs_, pos_, opp_, f, r);
+          GeneratePieceMoves(sc_, pos_, opp_, f, r);
           oppSliders_[oppSliderCount_++] = {f, r};
         }
       }
@@ -150,11 +150,11 @@ class Analysis {
   // Walks the reach list: threat values and the number of checks.
   int CountThreats(bool checkersOnly) {
     int checks = 0;
-    for (int i = 0; i < gs_.enemyReachCount; ++i) {
-      const MoveRec& m = gs_.enemyReachList[i].move;
+    for (int i = 0; i < sc_.enemyReachCount; ++i) {
+      const MoveRec& m = sc_.enemyReachList[i].move;
       if (pos_.Owner(m.toFile, m.toRank) != side_) continue;
       const int kind = pos_.KindAt(m.toFile, m.toRank);
-      int& threat = gs_.threatMap.counts[Sq(m.fromFile, m.fromRank)];
+      int& threat = sc_.threatMap.counts[Sq(m.fromFile, m.fromRank)];
       if (kind == kKing) ++checks;
       if (checkersOnly) {
         if (kind == kKing) threat = kEvasionMark;
@@ -166,20 +166,20 @@ class Analysis {
   }
 
   void BuildMaps(bool kingLinesOnly) {
-    BuildAttackMap(pos_, opp_, gs_.enemyAttackMap);
-    gs_.savedLineCount = 0;
-    for (int i = 0; i < gs_.lineCount; ++i) {
-      const ListEntry& l = gs_.lineList[i];
+    BuildAttackMap(pos_, opp_, sc_.enemyAttackMap);
+    sc_.savedLineCount = 0;
+    for (int i = 0; i < sc_.lineCount; ++i) {
+      const ListEntry& l = sc_.lineList[i];
       if (kingLinesOnly && l.value != kEvasionMark) continue;
-      ListEntry& s = gs_.savedLineList[gs_.savedLineCount++];
+      ListEntry& s = sc_.savedLineList[sc_.savedLineCount++];
       s.Reset(l.move);
       s.value = l.value;
       lineSquares_.Add(Sq(l.move.toFile, l.move.toRank));
     }
-    BuildAttackMap(pos_, side_, gs_.ownAttackMap);
+    BuildAttackMap(pos_, side_, sc_.ownAttackMap);
     for (int sq = 0; sq < 81; ++sq)
-      gs_.controlBalance.counts[sq] = gs_.ownAttackMap.counts[sq] - gs_.enemyAttackMap.counts[sq];
-    GenerateMoves(gs_, pos_, side_);
+      sc_.controlBalance.counts[sq] = sc_.ownAttackMap.counts[sq] - sc_.enemyAttackMap.counts[sq];
+    GenerateMoves(sc_, pos_, side_);
   }
 
   void ValueMoves();
@@ -207,10 +207,10 @@ class Analysis {
     return x;
   }
 
-  bool EnemyPawnAttacks(int sq) const { return gs_.enemyAttackMap.byKind[sq][kPawn] > 0; }
-  int Balance(int sq) const { return gs_.controlBalance.counts[sq]; }
+  bool EnemyPawnAttacks(int sq) const { return sc_.enemyAttackMap.byKind[sq][kPawn] > 0; }
+  int Balance(int sq) const { return sc_.controlBalance.counts[sq]; }
   int OwnKingScore() const {
-    return side_ == gs_.computerSide ? gs_.computerKingScore : gs_.playerKingScore;
+    return side_ == game_.computerSide ? game_.computerKingScore : game_.playerKingScore;
   }
 
   // The exposure test: after the move, does an enemy slider attack the own king? Also keeps
@@ -243,7 +243,8 @@ class Analysis {
   // Rule set for new attacks made by the move. Returns false when the move is rejected.
   bool ValueNewAttacks(const MoveRec& m, const MoveFacts& x, Gains& gains);
 
-  GameState& gs_;
+  const GameHistory& game_;
+  AnalysisScratch& sc_;
   const Position& pos_;
   Position work_;
   const int side_, opp_, ply_;
@@ -258,7 +259,7 @@ class Analysis {
 };
 
 bool Analysis::ValueNewAttacks(const MoveRec& m, const MoveFacts& x, Gains& gains) {
-  const AttackMap& own = gs_.ownAttackMap;
+  const AttackMap& own = sc_.ownAttackMap;
   const bool allFive = own.byKind[x.T][kLance] > 0 && own.byKind[x.T][kBishop] > 0 &&
                        own.byKind[x.T][kRook] > 0 && own.byKind[x.T][kHorse] > 0 &&
                        own.byKind[x.T][kDragon] > 0;
@@ -282,8 +283,8 @@ bool Analysis::ValueNewAttacks(const MoveRec& m, const MoveFacts& x, Gains& gain
     raised = x.drop ? after : after.Minus(BeforeSet(x.O));
   } else {
     TrialMove trial(work_, m, side_);
-    AttackMap& before = gs_.pieceMapBefore;
-    AttackMap& after = gs_.pieceMapAfter;
+    AttackMap& before = sc_.pieceMapBefore;
+    AttackMap& after = sc_.pieceMapAfter;
     before.ClearCounts();
     if (!x.drop) AddPieceAttacks(pos_, side_, m.fromFile, m.fromRank, before);
     BuildSliderAttackMap(pos_, side_, before);
@@ -302,7 +303,7 @@ bool Analysis::ValueNewAttacks(const MoveRec& m, const MoveFacts& x, Gains& gain
   // Newly attacked pieces.
   bool rejected = false;
   const int ownKingAfter = x.K == kKing ? x.T : ownKing_;
-  const bool computerMoves = side_ == gs_.computerSide;
+  const bool computerMoves = side_ == game_.computerSide;
   const int computerKing = computerMoves ? ownKingAfter : oppKing_;
   const int playerKing = computerMoves ? oppKing_ : ownKingAfter;
   raised.ForEach([&](int s) {
@@ -311,16 +312,16 @@ bool Analysis::ValueNewAttacks(const MoveRec& m, const MoveFacts& x, Gains& gain
     if (owner == 0) return;
     const int kind = kindAfterAt(s);
     if (owner == side_) {
-      if (gs_.enemyAttackMap.counts[s] <= 0 || kind == kKing || IsMajor(kind)) return;
-      if (gs_.computerKingScore < -12 && gs_.playerKingScore < -12) {
+      if (sc_.enemyAttackMap.counts[s] <= 0 || kind == kKing || IsMajor(kind)) return;
+      if (game_.computerKingScore < -12 && game_.playerKingScore < -12) {
         if (balanceOk) gains.Add(62);
       } else if (balanceOk) {
-        if (gs_.computerKingScore > -15 && Near(s, computerKing)) gains.Add(64);
-        if (gs_.playerKingScore > -15 && Near(s, playerKing)) gains.Add(64);
+        if (game_.computerKingScore > -15 && Near(s, computerKing)) gains.Add(64);
+        if (game_.playerKingScore > -15 && Near(s, playerKing)) gains.Add(64);
       }
       return;
     }
-    if (ply_ >= gs_.level && gains.Empty() && (Balance(x.T) < 1 || EnemyPawnAttacks(x.T))) {
+    if (ply_ >= game_.level && gains.Empty() && (Balance(x.T) < 1 || EnemyPawnAttacks(x.T))) {
       rejected = true;
       return;
     }
@@ -334,23 +335,23 @@ bool Analysis::ValueNewAttacks(const MoveRec& m, const MoveFacts& x, Gains& gain
   // Advance into the enemy camp and defence of the own camp. Every gain here is kept, so the
   // order in which they are added does not matter.
   if (balanceOk) {
-    const bool computer = side_ == gs_.computerSide;
+    const bool computer = side_ == game_.computerSide;
     if (x.K < kProPawn) {
       const SquareSet enemyCamp = computer ? SquareSet::Ranks(6, 8) : SquareSet::Ranks(0, 2);
       for (int n = raised.And(enemyCamp).Count(); n > 0; --n) gains.Add(kAdvanceGain[x.K]);
     }
     const SquareSet ownCamp = computer ? SquareSet::Ranks(0, 2) : SquareSet::Ranks(6, 8);
-    raised.And(ownCamp).ForEach([&](int s) { gains.Add(DefenceGain(gs_.enemyAttackMap, s)); });
+    raised.And(ownCamp).ForEach([&](int s) { gains.Add(DefenceGain(sc_.enemyAttackMap, s)); });
   }
   return true;
 }
 
 void Analysis::ValueMoves() {
   int best = 0;  // the largest value so far
-  const AttackMap& enemy = gs_.enemyAttackMap;
-  const AttackMap& own = gs_.ownAttackMap;
-  for (int i = 0; i < gs_.moveListCount; ++i) {
-    MoveEntry& e = gs_.moveList[i];
+  const AttackMap& enemy = sc_.enemyAttackMap;
+  const AttackMap& own = sc_.ownAttackMap;
+  for (int i = 0; i < sc_.moveListCount; ++i) {
+    MoveEntry& e = sc_.moveList[i];
     const MoveRec m = e.move;
     const MoveFacts x = Facts(m);
     Gains gains(e);
@@ -374,10 +375,10 @@ void Analysis::ValueMoves() {
         e.value = kWinScore;
         break;  // the king is taken: nothing else matters
       }
-      if (ply_ > gs_.level && Balance(x.T) < 1 && IsMajor(x.K)) gains.Clear();
-      if (gs_.threatMap.counts[x.T] > 0) gains.Add(gs_.threatMap.counts[x.T]);
+      if (ply_ > game_.level && Balance(x.T) < 1 && IsMajor(x.K)) gains.Clear();
+      if (sc_.threatMap.counts[x.T] > 0) gains.Add(sc_.threatMap.counts[x.T]);
       if (Balance(x.T) < 1 && x.captured != kKing && !IsMajor(x.captured) &&
-          (ply_ > gs_.level || kCaptureGain[x.captured] < kCaptureGain[x.K] - 6))
+          (ply_ > game_.level || kCaptureGain[x.captured] < kCaptureGain[x.K] - 6))
         reject();
     }
     // Exposure of the own king, for every move away from an enemy slider's line.
@@ -406,15 +407,15 @@ void Analysis::ValueMoves() {
         reject();
       else if ((x.K == kBishop || x.K == kRook) && x.captured == 0 && enemy.counts[x.T] > 0)
         reject();
-      else if (ply_ > gs_.level && Balance(x.T) < 1)
+      else if (ply_ > game_.level && Balance(x.T) < 1)
         reject();
       else
         gains.Add(kPromotionGain[x.K]);
     }
     if (!rejected) {
       // Blocking an enemy slider's line.
-      for (int j = 0; lineSquares_.Has(x.T) && j < gs_.savedLineCount; ++j) {
-        const ListEntry& l = gs_.savedLineList[j];
+      for (int j = 0; lineSquares_.Has(x.T) && j < sc_.savedLineCount; ++j) {
+        const ListEntry& l = sc_.savedLineList[j];
         if (Sq(l.move.toFile, l.move.toRank) != x.T) continue;
         if (!x.drop && Sq(l.move.fromFile, l.move.fromRank) == x.O) continue;
         if (Balance(x.T) >= 0 && kCaptureGain[x.K] < l.value - 2) gains.Add(l.value);
@@ -422,7 +423,7 @@ void Analysis::ValueMoves() {
       // King step.
       if (!x.drop && x.K == kKing && OwnKingScore() > -4) gains.Add(kKingStepGain);
       // New attacks.
-      if (best != kEvasionMark && (ply_ <= gs_.level || gs_.gamePhase < 4) &&
+      if (best != kEvasionMark && (ply_ <= game_.level || game_.gamePhase < 4) &&
           !ValueNewAttacks(m, x, gains))
         reject();
     }
@@ -431,7 +432,7 @@ void Analysis::ValueMoves() {
       if (x.drop && m.dropKind == kPawn && InOwnCamp(side_, m.toRank) && Balance(x.T) >= 0)
         gains.Add(DefenceGain(enemy, x.T));
       // Opening lines for the rook and bishop.
-      if (gs_.gamePhase < 4 && !x.drop && x.K == kPawn) {
+      if (game_.gamePhase < 4 && !x.drop && x.K == kPawn) {
         if (own.byKind[x.O][kRook] > 0) gains.Add(kOpenLineGain);
         if (own.byKind[x.O][kBishop] > 0) gains.Add(kOpenLineGain);
       }
@@ -443,24 +444,24 @@ void Analysis::ValueMoves() {
   }
 
   // Final pruning.
-  for (int i = 0; i < gs_.moveListCount; ++i) {
-    MoveEntry& e = gs_.moveList[i];
+  for (int i = 0; i < sc_.moveListCount; ++i) {
+    MoveEntry& e = sc_.moveList[i];
     if (best == kEvasionMark && e.value < kEvasionMark) {
       e.value = kLossScore;
       e.illegal = 1;
     }
     // When saving an attacked major piece is the best move, only strong moves stay.
     if (IsMajorEscape(best) && e.value < kWeakBesideMajorEscape) e.value = kLossScore;
-    if (gs_.gamePhase < 3 && e.value < kWeakInTheOpening &&
-        gs_.controlBalance.counts[Sq(e.move.toFile, e.move.toRank)] < 0)
+    if (game_.gamePhase < 3 && e.value < kWeakInTheOpening &&
+        sc_.controlBalance.counts[Sq(e.move.toFile, e.move.toRank)] < 0)
       e.value = kLossScore;
   }
 }
 
 void Analysis::ValueEvasions(int checks) {
-  const AttackMap& enemy = gs_.enemyAttackMap;
-  for (int i = 0; i < gs_.moveListCount; ++i) {
-    MoveEntry& e = gs_.moveList[i];
+  const AttackMap& enemy = sc_.enemyAttackMap;
+  for (int i = 0; i < sc_.moveListCount; ++i) {
+    MoveEntry& e = sc_.moveList[i];
     const MoveRec m = e.move;
     const MoveFacts x = Facts(m);
     Gains gains(e);
@@ -477,7 +478,7 @@ void Analysis::ValueEvasions(int checks) {
         e.value = kWinScore;
         return;
       }
-      if (gs_.threatMap.counts[x.T] == kEvasionMark) gains.Add(kEvasionMark);
+      if (sc_.threatMap.counts[x.T] == kEvasionMark) gains.Add(kEvasionMark);
     }
     if (!x.drop && enemy.SliderAttacks(x.O) && Exposes(m, x)) {
       e.value = kLossScore;
@@ -493,15 +494,15 @@ void Analysis::ValueEvasions(int checks) {
     if (!rejected && !x.drop && x.K == kKing && enemy.counts[x.T] == 0) gains.Add(kEvasionMark);
     // Interposition against a single check.
     if (!rejected && checks < 2 && (x.drop || x.K != kKing) && lineSquares_.Has(x.T)) {
-      for (int j = 0; j < gs_.savedLineCount && !rejected; ++j) {
-        const ListEntry& l = gs_.savedLineList[j];
+      for (int j = 0; j < sc_.savedLineCount && !rejected; ++j) {
+        const ListEntry& l = sc_.savedLineList[j];
         if (Sq(l.move.toFile, l.move.toRank) != x.T) continue;
         if (ply_ <= 2) {
           gains.Add(kEvasionMark);
           continue;
         }
         if (Balance(x.T) >= 0 && kCaptureGain[x.K] < l.value - 2) gains.Add(l.value);
-        if (gs_.ownAttackMap.counts[x.T] == 0) {
+        if (sc_.ownAttackMap.counts[x.T] == 0) {
           e.value = kLossScore;
           gains.SetFirst(kLossScore);
           rejected = true;
@@ -532,13 +533,14 @@ int DefenceGain(const AttackMap& enemy, int sq) {
   return 0;
 }
 
-int AnalyzeMoves(GameState& gs, const Position& pos, int side, int ply) {
-  ++gs.analyzeCalls;
-  Analysis a(gs, pos, side, ply);
+int AnalyzeMoves(const GameHistory& game, AnalysisScratch& sc, const Position& pos, int side,
+                 int ply) {
+  ++sc.analyzeCalls;
+  Analysis a(game, sc, pos, side, ply);
   a.Prepare();
   const int checks = a.CountThreats(false);
   if (checks > 0) {
-    AnalyzeEvasions(gs, pos, side, ply);
+    AnalyzeEvasions(game, sc, pos, side, ply);
     return 0;
   }
   a.BuildMaps(false);
@@ -546,9 +548,10 @@ int AnalyzeMoves(GameState& gs, const Position& pos, int side, int ply) {
   return 0;
 }
 
-void AnalyzeEvasions(GameState& gs, const Position& pos, int side, int ply) {
-  ++gs.evasionCalls;
-  Analysis a(gs, pos, side, ply);
+void AnalyzeEvasions(const GameHistory& game, AnalysisScratch& sc, const Position& pos, int side,
+                     int ply) {
+  ++sc.evasionCalls;
+  Analysis a(game, sc, pos, side, ply);
   a.Prepare();
   const int checks = a.CountThreats(true);
   a.BuildMaps(true);

@@ -54,16 +54,16 @@ int FindKing(const Position& pos, int side) {
   return -1;
 }
 
-void BuildPieceList(GameState& gs, const Position& pos) {
+void BuildPieceList(AnalysisScratch& sc, const Position& pos) {
   int n = 0;
   for (int f = 0; f < 9; ++f)
     for (int r = 0; r < 9; ++r)
       if (pos.Owner(f, r) != 0 && n < 40)
-        gs.pieceList[n++] = {pos.Owner(f, r), pos.KindAt(f, r), f, r};
+        sc.pieceList[n++] = {pos.Owner(f, r), pos.KindAt(f, r), f, r};
   for (int k = 1; k <= 7; ++k)
     for (int side = 1; side <= 2; ++side)
-      for (int c = pos.Hand(side, k); c > 0 && n < 40; --c) gs.pieceList[n++] = {side, k, 9, 9};
-  for (; n < 40; ++n) gs.pieceList[n] = {};
+      for (int c = pos.Hand(side, k); c > 0 && n < 40; --c) sc.pieceList[n++] = {side, k, 9, 9};
+  for (; n < 40; ++n) sc.pieceList[n] = {};
 }
 
 }  // namespace shogi

@@ -138,7 +138,7 @@ void BuildPieceAndSliderMap(const Position& pos, int side, AttackMap& map, int f
 // The square (fileIndex*9 + rankIndex) of the side's king, or -1 when it has none.
 int FindKing(const Position& pos, int side);
 // Rewrites gs.pieceList from the position.
-void BuildPieceList(GameState& gs, const Position& pos);
+void BuildPieceList(AnalysisScratch& sc, const Position& pos);
 
 // Calls sink(square) for each square the piece can reach in one move, ignoring what stands
 // there: the squares it steps to, and along each line every square until (and with) the first

@@ -31,40 +31,51 @@ Position StartPosition() {
   return p;
 }
 
+void ResetHistory(GameHistory& game) {
+  game.snapshot[0] = StartPosition();
+  game.moveNumber = 0;
+  game.movesBefore = 0;
+  game.firstMover = 1;
+  game.level = 1;
+  game.playerSide = kPlayerSide;
+  game.computerSide = kComputerSide;
+  game.gamePhase = 0;
+  game.computerKingScore = 0;
+  game.playerKingScore = 0;
+  game.gameResult = kResultNone;
+  game.openingType = 0;
+  game.baseScore = 0;
+  game.moveSeconds.fill(0);
+  game.computerSeconds = 0;
+  game.playerSeconds = 0;
+}
+
+void ResetScratch(AnalysisScratch& sc) {
+  sc.moveListCount = 0;
+  sc.enemyReachCount = 0;
+  sc.lineCount = 0;
+  sc.savedLineCount = 0;
+  for (auto& e : sc.moveList) e.Clear();
+  sc.kingDanger = 0;
+}
+
+void ResetSearch(SearchState& ss) {
+  for (auto& n : ss.node) n = SearchNode{};
+  ss.nodeTop = 0;
+  ss.searchWidthBase = {30, 24, 12, 10, 8, 6, 6};
+  ss.width = {};
+  ss.scratchPosition = Position{};
+  ss.bestRootIndex = 0;
+  ss.preparedCount = 0;
+  for (auto& a : ss.preparedAnswers) a = PreparedAnswer{};
+  for (auto& r : ss.refutation) r.Clear();
+  ss.thinkStart = 0;
+}
+
 void ResetGameState(GameState& gs) {
-  gs.snapshot[0] = StartPosition();
-  gs.moveNumber = 0;
-  gs.movesBefore = 0;
-  gs.firstMover = 1;
-  gs.level = 1;
-  gs.playerSide = kPlayerSide;
-  gs.computerSide = kComputerSide;
-  gs.gamePhase = 0;
-  gs.moveListCount = 0;
-  gs.enemyReachCount = 0;
-  gs.lineCount = 0;
-  gs.savedLineCount = 0;
-  for (auto& e : gs.moveList) e.Clear();
-  gs.computerKingScore = 0;
-  gs.playerKingScore = 0;
-  gs.gameResult = kResultNone;
-  gs.openingType = 0;
-  gs.kingDanger = 0;
-  gs.baseScore = 0;
-  // Search work areas and their parameters.
-  for (auto& n : gs.node) n = SearchNode{};
-  gs.nodeTop = 0;
-  gs.searchWidthBase = {30, 24, 12, 10, 8, 6, 6};
-  gs.width = {};
-  gs.scratchPosition = Position{};
-  gs.bestRootIndex = 0;
-  gs.preparedCount = 0;
-  for (auto& a : gs.preparedAnswers) a = PreparedAnswer{};
-  for (auto& r : gs.refutation) r.Clear();
-  gs.moveSeconds.fill(0);
-  gs.computerSeconds = 0;
-  gs.playerSeconds = 0;
-  gs.thinkStart = 0;
+  ResetHistory(gs);
+  ResetScratch(gs);
+  ResetSearch(gs);
 }
 
 int ApplyMove(Position& pos, const MoveRec& m, int side) {
@@ -87,16 +98,23 @@ int ApplyMove(Position& pos, const MoveRec& m, int side) {
   return 1;
 }
 
-bool CommitMove(GameState& gs, const MoveRec& move, int side) {
-  if (gs.moveNumber >= kMaxMoves) return false;
-  gs.moveNumber += 1;
-  gs.snapshot[gs.moveNumber] = gs.snapshot[gs.moveNumber - 1];
-  ApplyMove(gs.snapshot[gs.moveNumber], move, side);
-  gs.moveRec[gs.moveNumber] = move;
+bool CommitMove(GameHistory& game, const MoveRec& move, int side, int seconds) {
+  if (game.moveNumber >= kMaxMoves) return false;
+  game.moveNumber += 1;
+  game.snapshot[game.moveNumber] = game.snapshot[game.moveNumber - 1];
+  ApplyMove(game.snapshot[game.moveNumber], move, side);
+  game.moveRec[game.moveNumber] = move;
+  game.moveSeconds[game.moveNumber] = seconds;
   return true;
 }
 
-void DropOldestMoves(GameState& gs, int count) {
+void PlaceChosenMove(GameHistory& game, const MoveRec& move) {
+  const int m = game.moveNumber;
+  game.moveNumber = m - 1;
+  if (!CommitMove(game, move, game.computerSide)) game.moveNumber = m;
+}
+
+void DropOldestMoves(GameHistory& gs, int count) {
   if (count <= 0) return;
   if (count > gs.moveNumber) count = gs.moveNumber;
   for (int i = 0; i + count <= gs.moveNumber; ++i) {
@@ -110,7 +128,7 @@ void DropOldestMoves(GameState& gs, int count) {
   gs.movesBefore += count;
 }
 
-int SideToMove(const GameState& gs) {
+int SideToMove(const GameHistory& gs) {
   const bool senteToMove = gs.moveNumber % 2 == 0;
   return senteToMove ? gs.firstMover : Opponent(gs.firstMover);
 }

@@ -1,6 +1,7 @@
-// The game state: the history of the game in progress, the generated lists, the attack maps
-// and the game's choices. One object is owned by whoever plays the game and passed by
-// reference to every operation; nothing of it is global.
+// The game state in three parts with their own owners: the game's history (GameHistory), the
+// analysis scratch (AnalysisScratch) and the search's own state (SearchState). Whoever plays
+// the game owns the history; a computer player owns a scratch and a search state. Nothing of
+// it is global.
 #pragma once
 
 #include <array>
@@ -48,15 +49,45 @@ inline constexpr int kRootWidthLimit = 30;
 // attacked piece, move.to* for the square between, and value for the attacked piece's rank.
 using ListEntry = MoveEntry;
 
-struct GameState {
-  // Game history.
+// The game's history and the game's choices: what a record holds and what the front ends
+// show. Only CommitMove (and the resets) change the snapshots, the moves and moveNumber. It is
+// plain data: a computer player thinks on a copy of it.
+struct GameHistory {
   std::array<Position, kSnapshotCount> snapshot{};
   std::array<MoveRec, kMaxMoves + 1> moveRec{};
-  std::array<PieceListEntry, 40> pieceList{};
   int32_t moveNumber = 0;
   // Moves of the game made before snapshot[0]: a game taken up in its middle, or the oldest
   // moves dropped from a full history. 0 for a game played from its start.
   int32_t movesBefore = 0;
+
+  // Thinking times.
+  std::array<int32_t, kMaxMoves + 1> moveSeconds{};
+  int32_t computerSeconds = 0;
+  int32_t playerSeconds = 0;
+
+  // The game's choices and results.
+  int32_t gamePhase = 0;
+  int32_t firstMover = 1;
+  int32_t bookChoice = 0;
+  int32_t openingType = 0;
+  int32_t level = 1;
+  int32_t playerSide = kPlayerSide;
+  int32_t computerSide = kComputerSide;
+  int32_t computerKingScore = 0;
+  int32_t playerKingScore = 0;
+  int32_t baseScore = 0;  // evaluation of the latest position
+  int32_t gameResult = 0;
+  int32_t useRandom = 0;   // add a clock-seeded 0..99 to every score
+  int64_t fixedClock = 0;  // when not 0, the clock always reads this (seconds since the epoch)
+
+  const Position& Current() const { return snapshot[moveNumber]; }
+  Position& Current() { return snapshot[moveNumber]; }
+};
+
+// The analysis scratch: the lists and maps one analysis or evaluation leaves behind for the
+// next step to read. Each caller that analyses owns one.
+struct AnalysisScratch {
+  std::array<PieceListEntry, 40> pieceList{};
 
   // Generated lists.
   std::array<MoveEntry, kMoveListCapacity> moveList{};
@@ -77,17 +108,6 @@ struct GameState {
   AttackMap pieceMapBefore{};
   AttackMap pieceMapAfter{};
 
-  // The game's choices and results.
-  int32_t gamePhase = 0;
-  int32_t firstMover = 1;
-  int32_t bookChoice = 0;
-  int32_t openingType = 0;
-  int32_t level = 1;
-  int32_t playerSide = kPlayerSide;
-  int32_t computerSide = kComputerSide;
-  int32_t computerKingScore = 0;
-  int32_t playerKingScore = 0;
-
   // Evaluation.
   int32_t kingDanger = 0;  // danger to the player's king, written by the king-safety term
   // The king-neighbourhood scores of the last evaluation that computed its terms, and whether
@@ -95,11 +115,17 @@ struct GameState {
   int32_t kingTermComputer = 0;
   int32_t kingTermPlayer = 0;
   int32_t kingTermsFresh = 0;
-  int32_t baseScore = 0;   // evaluation of the latest position
-  int32_t useRandom = 0;   // add a clock-seeded 0..99 to every score
-  int64_t fixedClock = 0;  // when not 0, the clock always reads this (seconds since the epoch)
 
-  // Searches.
+  // Work counters, for benchmarks and the engine's bench signature.
+  uint64_t analyzeCalls = 0;
+  uint64_t evasionCalls = 0;
+  uint64_t evaluateCalls = 0;
+};
+
+// The search's own state: its node stack and widths, the answers and refutations it carries
+// from one computer move to the next, the flags that cut a think short and what the last
+// think found.
+struct SearchState {
   std::array<SearchNode, kSearchNodeCount> node{};
   int32_t nodeTop = 0;
   std::array<int32_t, 7> searchWidthBase{};
@@ -121,29 +147,19 @@ struct GameState {
   int32_t thinkDepth = 0;
   std::array<MoveRec, 8> thinkLine{};
   int32_t thinkLineLength = 0;
-
-  // Thinking times.
-  std::array<int32_t, kMaxMoves + 1> moveSeconds{};
-  int32_t computerSeconds = 0;
-  int32_t playerSeconds = 0;
   int64_t thinkStart = 0;
+  // The game result as the think sees it: the game's at the start, then what the searches
+  // find (a mate, a resignation). The think hands it back with its move.
+  int32_t thinkResult = 0;
 
-  // Work counters, for benchmarks and the engine's bench signature.
-  uint64_t analyzeCalls = 0;
-  uint64_t evasionCalls = 0;
-  uint64_t evaluateCalls = 0;
-
-  // Shared between the window thread and the thinking thread: the thread publishes its move
-  // with moveReady (release) after everything else is in place; the window thread reads
-  // moveReady with acquire before it looks at the game.
-  std::atomic<int32_t> moveReady{0};
-  std::atomic<int32_t> gameResult{0};
+  // Progress of the think, read by other threads.
   std::atomic<int32_t> progressTotal{0};
   std::atomic<int32_t> progressDone{0};
-
-  const Position& Current() const { return snapshot[moveNumber]; }
-  Position& Current() { return snapshot[moveNumber]; }
 };
+
+// All three parts together, for the tests and tools that drive the rules and searches by hand.
+// It converts to each part, so a GameState can be passed wherever a part is asked for.
+struct GameState : GameHistory, AnalysisScratch, SearchState {};
 
 // Values of gameResult. Above kResultMateNow it holds the plies of a forced mate found (3,
 // 5 or 7).
@@ -154,7 +170,13 @@ inline constexpr int kResultMateNow = 2;          // the computer mates at once 
 // The start position (player at the bottom).
 Position StartPosition();
 
-// Resets the game to a new game in the start position.
+// Resets the history to a new game in the start position.
+void ResetHistory(GameHistory& game);
+// Empties the lists of a scratch.
+void ResetScratch(AnalysisScratch& sc);
+// Resets the search's work areas and widths and forgets the prepared answers.
+void ResetSearch(SearchState& ss);
+// All three.
 void ResetGameState(GameState& gs);
 
 // Applies a move made by `side` to `pos`. Returns 0 for the empty move (nothing changes),
@@ -162,22 +184,27 @@ void ResetGameState(GameState& gs);
 int ApplyMove(Position& pos, const MoveRec& move, int side);
 
 // Appends a move to the history: the next snapshot starts as a copy of the current one and
-// the move is played on it, and moveNumber advances.
+// the move is played on it, moveNumber advances and the move's seconds are recorded. The one
+// place where moves enter a history, the player's and the computer's alike.
 // Returns false (and changes nothing) when the history is full.
-bool CommitMove(GameState& gs, const MoveRec& move, int side);
+bool CommitMove(GameHistory& game, const MoveRec& move, int side, int seconds = 0);
+
+// For tests and tools that run one search by hand, with moveNumber already counting the coming
+// move: puts the computer's `move` into that slot through CommitMove; moveNumber stays.
+void PlaceChosenMove(GameHistory& game, const MoveRec& move);
 
 // The number of the latest move of the whole game (moveNumber counts only the moves in the
 // history). The rules that go by how far the game has come read this one.
-inline int GameMoveNumber(const GameState& gs) {
-  return gs.movesBefore + gs.moveNumber;
+inline int GameMoveNumber(const GameHistory& game) {
+  return game.movesBefore + game.moveNumber;
 }
 
 // Makes room in a full history: drops its oldest `count` moves (snapshots, moves and their
 // seconds move down, moveNumber goes down and movesBefore up by `count`). An even count keeps
 // the side to move of every move number.
-void DropOldestMoves(GameState& gs, int count);
+void DropOldestMoves(GameHistory& game, int count);
 
 // Side to move in snapshot[moveNumber]: odd move numbers are sente's moves.
-int SideToMove(const GameState& gs);
+int SideToMove(const GameHistory& game);
 
 }  // namespace shogi

@@ -8,8 +8,8 @@ namespace {
 
 class Generator {
  public:
-  Generator(GameState& gs, const Position& pos, int side, int f, int r)
-      : gs_(gs), pos_(pos), side_(side), f_(f), r_(r) {}
+  Generator(AnalysisScratch& sc, const Position& pos, int side, int f, int r)
+      : sc_(sc), pos_(pos), side_(side), f_(f), r_(r) {}
 
   // Slides first, then steps, each in the movement table's order.
   void Run() {
@@ -26,8 +26,8 @@ class Generator {
   bool Usable(int x, int y) const { return OnBoard(x, y) && pos_.Owner(x, y) != side_; }
 
   void Add(int x, int y, int promote) {
-    if (gs_.moveListCount >= kMoveListCapacity) return;
-    gs_.moveList[gs_.moveListCount++].Reset({f_, r_, x, y, promote, 0});
+    if (sc_.moveListCount >= kMoveListCapacity) return;
+    sc_.moveList[sc_.moveListCount++].Reset({f_, r_, x, y, promote, 0});
   }
 
   // Lance and knight: promoting entry only on the last two ranks, both entries on the first
@@ -90,26 +90,26 @@ class Generator {
   void AddLine(int x, int y, int df, int dr, int between) {
     const int rank = kPieceRank[pos_.KindAt(x, y)];
     for (int i = 1; i <= between; ++i) {
-      if (gs_.lineCount >= kLineListCapacity) return;
-      ListEntry& e = gs_.lineList[gs_.lineCount++];
+      if (sc_.lineCount >= kLineListCapacity) return;
+      ListEntry& e = sc_.lineList[sc_.lineCount++];
       e.Reset({x, y, f_ + i * df, r_ + i * dr, 0, 0});
       e.value = rank;
     }
   }
 
-  GameState& gs_;
+  AnalysisScratch& sc_;
   const Position& pos_;
   const int side_, f_, r_;
 };
 
 }  // namespace
 
-void GeneratePieceMoves(GameState& gs, const Position& pos, int side, int f, int r) {
-  Generator(gs, pos, side, f, r).Run();
+void GeneratePieceMoves(AnalysisScratch& sc, const Position& pos, int side, int f, int r) {
+  Generator(sc, pos, side, f, r).Run();
 }
 
-void GenerateMoves(GameState& gs, const Position& pos, int side) {
-  gs.moveListCount = 0;
+void GenerateMoves(AnalysisScratch& sc, const Position& pos, int side) {
+  sc.moveListCount = 0;
   bool pawnOnFile[9] = {};
   for (int f = 0; f < 9; ++f)
     for (int r = 0; r < 9; ++r)
@@ -124,15 +124,15 @@ void GenerateMoves(GameState& gs, const Position& pos, int side) {
     for (int r = 0; r < 9; ++r) {
       const int owner = pos.Owner(f, r);
       if (owner == side) {
-        GeneratePieceMoves(gs, pos, side, f, r);
+        GeneratePieceMoves(sc, pos, side, f, r);
       } else if (owner == 0 && anyInHand) {
         for (int k = 1; k <= 7; ++k) {
           if (hand[k] <= 0) continue;
           if ((k == kPawn || k == kLance) && OnLastRank(side, r)) continue;
           if (k == kKnight && OnLastTwoRanks(side, r)) continue;
           if (k == kPawn && pawnOnFile[f]) continue;
-          if (gs.moveListCount >= kMoveListCapacity) return;
-          gs.moveList[gs.moveListCount++].Reset({0, 0, f, r, 0, k});
+          if (sc.moveListCount >= kMoveListCapacity) return;
+          sc.moveList[sc.moveListCount++].Reset({0, 0, f, r, 0, k});
         }
       }
     }

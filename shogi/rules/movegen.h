@@ -22,10 +22,10 @@ constexpr int FirstZoneRank(int side) {
 
 // Fills gs.moveList with the side's moves: squares in file-major order; for an own piece its
 // moves (GeneratePieceMoves), for an empty square the drops of kinds 1..7.
-void GenerateMoves(GameState& gs, const Position& pos, int side);
+void GenerateMoves(AnalysisScratch& sc, const Position& pos, int side);
 
 // Appends the moves of the piece on (f, r) to gs.moveList, and for sliders the squares
 // between the slider and an enemy piece at the end of a slide to gs.lineList.
-void GeneratePieceMoves(GameState& gs, const Position& pos, int side, int f, int r);
+void GeneratePieceMoves(AnalysisScratch& sc, const Position& pos, int side, int f, int r);
 
 }  // namespace shogi

@@ -8,7 +8,7 @@ namespace shogi {
 
 uint64_t Perft(GameState& gs, const Position& pos, int side, int depth) {
   if (depth <= 0) return 1;
-  AnalyzeMoves(gs, pos, side, 0);
+  AnalyzeMoves(gs, gs, pos, side, 0);
   if (depth == 1) {
     uint64_t n = 0;
     for (int i = 0; i < gs.moveListCount; ++i) n += gs.moveList[i].illegal == 0;

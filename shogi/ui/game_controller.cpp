@@ -57,8 +57,9 @@ PendingMove& CGameController::pending() {
 
 CGameController::~CGameController() {
   timer_.stop();
-  // A move being thought about is finished, never cut short. The music stops after it.
-  if (ps_.worker.joinable()) ps_.worker.join();
+  // A move being thought about is abandoned. The music stops after it.
+  ps_.computer->Abandon();
+  ps_.thinkingStarted = false;
 }
 
 void CGameController::OnInitialUpdate() {
@@ -116,7 +117,7 @@ bool CGameController::PutDownPiece(int x, int y) {
   }
   pending().toFile = f;
   pending().toRank = r;
-  if (gs().gameResult.load() == kResultMateNow) return false;
+  if (gs().gameResult == kResultMateNow) return false;
   return true;
 }
 
@@ -144,7 +145,7 @@ void CGameController::OnLButtonDown(QPoint pt) {
       if (PutDownPiece(x, y)) {
         const MoveRec move{pending().fromFile, pending().fromRank, pending().toFile,
                            pending().toRank,   pending().promote,  pending().dropKind};
-        if (!CommitPlayerMove(gs(), move)) {  // the history is full; the game has ended
+        if (!ps_.computer->CommitPlayerMove(move)) {  // the history is full; the game has ended
           view_.RefreshViewPosition();
           view_.Request(view_.rect());
           SetTurn(Turn::kPlayerToMove);
@@ -214,10 +215,9 @@ void CGameController::OnButtonUp() {
 }
 
 void CGameController::StartComputer() {
-  gs().moveReady.store(0, std::memory_order_relaxed);
-  ps_.thinkingMove = gs().moveNumber + 1;
+  ps_.computer->Start();
+  ps_.thinkingMove = ps_.computer->ThinkingMove();
   ps_.thinkingStarted = true;
-  ps_.worker = StartComputerMove(gs(), *ps_.book);
 }
 
 void CGameController::TryStartPendingComputer() {
@@ -232,11 +232,9 @@ void CGameController::TryStartPendingComputer() {
 }
 
 void CGameController::OnTimer() {
-  if (gs().moveReady.load(std::memory_order_acquire) == 1) {
-    if (ps_.worker.joinable()) ps_.worker.join();
-    gs().moveReady.store(0, std::memory_order_relaxed);
+  if (const std::optional<ThinkResult> think = ps_.computer->TakeMove()) {
     ps_.thinkingStarted = false;
-    FinishComputerTurn();
+    OnComputerMove(*think);
   } else {
     ClockTick();
   }
@@ -249,12 +247,10 @@ void CGameController::OnTimer() {
   TryStartPendingComputer();
 }
 
-void CGameController::FinishComputerTurn() {
+void CGameController::OnComputerMove(const ThinkResult& think) {
   GameState& g = gs();
-  const int result = g.gameResult.load();
-  if (result == kResultComputerResigns) {
-    g.moveNumber -= 1;
-  } else {
+  const int result = think.gameResult;
+  if (result != kResultComputerResigns) {
     const MoveRec& rec = g.moveRec[g.moveNumber];
     pending() = {rec.fromFile, rec.toFile, rec.fromRank, rec.toRank, rec.promote, rec.dropKind};
     view_.RefreshViewPosition();
@@ -333,9 +329,8 @@ void CGameController::ClockTick() {
   view_.DrawClocks();
   view_.Request(kClockStrip);
   const GameState& g = gs();
-  if (auto text = StatusPaneText(ps_.turn, g.gameResult.load(std::memory_order_relaxed),
-                                 g.progressTotal.load(std::memory_order_relaxed),
-                                 g.progressDone.load(std::memory_order_relaxed)))
+  const ComputerPlayer::Progress progress = ps_.computer->CurrentProgress();
+  if (auto text = StatusPaneText(ps_.turn, g.gameResult, progress.total, progress.done))
     SetStatus(*text);
 }
 
@@ -353,6 +348,7 @@ void CGameController::OnNewGame() {
   ps_.computerClockMs = 0;
   GameState& g = gs();
   ResetGameState(g);
+  ps_.computer->NewGame();
   g.firstMover = dlg.firstPlayer == CNewGameDlg::FirstPlayer::kComputer ? 2 : 1;
   g.level = LevelIndex(dlg.levelText);
   g.bookChoice = dlg.book == CNewGameDlg::Book::kNo ? 1 : 0;
@@ -373,7 +369,7 @@ void CGameController::OnUndo() {
   view_.RedrawBoard(Redraw::kWhole);
   AnalyzePlayerMoves();
   SetTurn(Turn::kPlayerToMove);
-  gs().gameResult.store(kResultNone);
+  gs().gameResult = kResultNone;
 }
 
 void CGameController::OnResign() {
@@ -432,6 +428,7 @@ void CGameController::OnLoadRecord() {
   const int slot = SlotOfName(dlg.slotText);
   if (slot == 0) return;
   const int count = store_.Load(gs(), slot);
+  if (count >= 0) ps_.computer->NewGame();  // the load started the game afresh
   if (count < 0) {
     emit PromptPaneChanged(
         QString::fromUtf8(records::kLoadFailedText.data(), records::kLoadFailedText.size()));

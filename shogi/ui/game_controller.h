@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "shogi/engine/think.h"
 #include "shogi/records/game_record.h"
 #include "shogi/ui/game_audio.h"
 #include "shogi/ui/music_controller.h"
@@ -61,8 +62,11 @@ class CGameController : public QObject {
   void OnCopySfen();
   void OnCopyKif();
 
-  // One tick of the 100 ms timer.
+  // One tick of the 100 ms timer: takes in the computer's move once its think has ended.
   void OnTimer();
+  // The computer's move of `think`, already committed to the game: shows it and passes the
+  // turn (or ends the game).
+  void OnComputerMove(const ThinkResult& think);
 
   // The board's clicks, in view coordinates.
   void OnLButtonDown(QPoint pt);
@@ -97,7 +101,6 @@ class CGameController : public QObject {
   void BeginTurn(bool playerToMove);
   void StartComputer();
   void TryStartPendingComputer();
-  void FinishComputerTurn();
   void ClockTick();
   void EndGame(const QString& message);
   void ReplayStepBack(bool fromButton);

@@ -1,5 +1,5 @@
-// Everything the game program plays with: the one GameState, the opening book, the thinking
-// thread, the play-flow values, the settings and the clocks. One object, owned by the
+// Everything the game program plays with: the game, the opening book, the computer opponent,
+// the play-flow values, the settings and the clocks. One object, owned by the
 // application (CShogiApp), run by the game controller and read by the board view; nothing of it
 // is global.
 #pragma once
@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "shogi/engine/book.h"
 #include "shogi/rules/game_state.h"
+#include "shogi/ui/computer_opponent.h"
 #include "shogi/ui/turn.h"
 
 namespace shogi::ui {
@@ -19,23 +19,23 @@ namespace shogi::ui {
 enum class Repeat { kNone, kForward, kBack };
 
 struct PlayState {
-  PlayState() : gs(std::make_unique<GameState>()), book(std::make_unique<OpeningBook>()) {}
+  PlayState()
+      : gs(std::make_unique<GameState>()),
+        book(std::make_unique<OpeningBook>()),
+        computer(std::make_unique<ComputerOpponent>(*gs, *book)) {}
 
-  // The game. moveReady, gameResult, progressTotal and progressDone are the atomics of gs,
-  // shared with the thinking thread.
+  // The game: its history is only the window's (the computer thinks on a copy of it); its
+  // scratch serves the window's own analyses of the player's moves.
   std::unique_ptr<GameState> gs;
   std::unique_ptr<OpeningBook> book;
-  // The thread thinking about the computer's move, joined once gs->moveReady is 1 (or at
-  // shut-down; a move is never cut short).
-  std::thread worker;
+  // The computer, with its thread; it commits its move to gs on the timer (TakeMove).
+  std::unique_ptr<ComputerOpponent> computer;
   // The player's move has been made and the computer starts as soon as the read-out is over.
   bool computerStartPending = false;
 
   Turn turn = Turn::kNoGame;
 
-  // The computer's coming move is counted in the shown move number while it thinks: the
-  // thinking thread moves gs->moveNumber about during its look-ahead, so the window reads
-  // this copy instead.
+  // The computer's coming move is counted in the shown move number while it thinks.
   bool thinkingStarted = false;
   int thinkingMove = 0;
 

@@ -30,6 +30,7 @@ void CGameController::ShowRefusal(const QString& text) {
 bool CGameController::TakeRecord(const records::GameRecord& record, const QString& source) {
   records::ReadError error;
   const int count = records::PutIntoGame(record, gs(), &error);
+  if (count >= 0) ps_.computer->NewGame();  // the game starts afresh from the record
   if (count < 0) {
     ShowRefusal(QString::fromUtf8("棋譜を読み込めません：%1\n%2").arg(source, U(error.Text())));
     return false;

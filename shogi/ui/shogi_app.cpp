@@ -34,15 +34,15 @@ CShogiApp::CShogiApp(std::unique_ptr<GameAudio> audio, std::unique_ptr<RecordSto
       doc_(std::make_unique<CShogiDoc>()) {}
 
 CShogiApp::~CShogiApp() {
-  game_.reset();  // waits for a move being thought about and stops the music
+  game_.reset();  // abandons a move being thought about and stops the music
   delete frame_;
 }
 
 void CShogiApp::Start(bool show) {
-  // Before any window: a new game, the opening book, no move ready.
+  // Before any window: a new game and the opening book.
   ResetGameState(*ps_.gs);
+  ps_.computer->NewGame();
   LoadBook(*ps_.book);
-  ps_.gs->moveReady.store(0);
   SetApplicationFonts();
   if (!translator_) translator_ = InstallQtTranslations();
   view_ = new CShogiView(ps_);

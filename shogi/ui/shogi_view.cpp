@@ -65,8 +65,8 @@ void CShogiView::DrawPanelTexts(bool withClocks) {
     p.drawText(QRect(x, y, kTextPanel.right() + 1 - x, 20), Qt::AlignLeft | Qt::AlignTop, s);
   };
   text(24, 248, LevelText(gs().level));
-  const bool empty = withClocks ? gs().moveNumber < 1 && gs().gameResult.load() == kResultNone
-                                : gs().moveNumber < 1;
+  const bool empty =
+      withClocks ? gs().moveNumber < 1 && gs().gameResult == kResultNone : gs().moveNumber < 1;
   if (!empty) {
     text(24, 268, MoveNumberText(shownMoveNumber_));
     text(36, 288, lastMoveText_);

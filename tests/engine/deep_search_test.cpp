@@ -52,7 +52,7 @@ TEST(Think, MatesAndResignations) {
       EXPECT_TRUE(move != c.move + 1 && !move.empty()) << c.board << " " << move;
     else
       EXPECT_EQ(move, c.move) << c.board << " level " << c.level;
-    EXPECT_EQ(gs->gameResult.load(), c.result) << c.board << " level " << c.level;
+    EXPECT_EQ(gs->gameResult, c.result) << c.board << " level " << c.level;
   }
 }
 

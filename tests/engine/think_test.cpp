@@ -1,12 +1,17 @@
-// The think driver: search modes, the thinking thread, the bench signature.
+// The think driver and the computer player: the bench signature, the book in a game, a think
+// on the player's thread, stopping and abandoning it.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
-#include <thread>
 
 #include "shogi/engine/bench.h"
+#include "shogi/engine/bench_positions.h"
+#include "shogi/engine/clock.h"
+#include "shogi/engine/computer_player.h"
 #include "shogi/engine/think.h"
+#include "shogi/rules/legality.h"
 #include "shogi/rules/notation.h"
 
 namespace shogi {
@@ -14,6 +19,22 @@ namespace {
 
 std::string BookPath() {
   return SHOGI_DATA_DIR "/joseki.dat";
+}
+
+// Middle-game position i of the bench, with the computer to make move 48 (search mode 4).
+void SetUpBenchPosition(GameHistory& game, AnalysisScratch& sc, int i, int level) {
+  std::istringstream in(bench::kMiddleGamePositions[i]);
+  std::string board, side, hands;
+  in >> board >> side >> hands;
+  const auto pos = ParseSfen(board, side, hands, nullptr);
+  ASSERT_TRUE(pos);
+  SetUpPosition(game, sc, *pos, 48, level);
+}
+
+// The player's reply: a legal move picked by the move number.
+MoveRec Reply(const GameHistory& game) {
+  const std::vector<MoveRec> moves = LegalMoves(game.Current(), game.playerSide);
+  return moves.empty() ? MoveRec{} : moves[(game.moveNumber * 7) % moves.size()];
 }
 
 // The computer's behaviour in the bench's opening games and on its first 30 middle-game
@@ -27,47 +48,105 @@ TEST(Think, BenchSignature) {
 }
 
 // The computer (white) answers the yagura line 7g7f 8c8d 7i6h: from the book when it is on;
-// with the book off the book still names the opening, and the search picks the move.
+// with the book off the book still names the opening, and the search picks the move. The
+// game's history is left alone until the move is committed.
 TEST(Think, BookMoveOrSearchInTheSameGame) {
   for (int bookChoice = 0; bookChoice <= 1; ++bookChoice) {
-    auto gs = std::make_unique<GameState>();
     auto book = std::make_unique<OpeningBook>();
     book->path = BookPath();
     ASSERT_TRUE(LoadBook(*book));  // as the program does at start
-    ResetGameState(*gs);
-    gs->fixedClock = 1700000000;
-    gs->level = 2;
-    gs->bookChoice = bookChoice;
-    ASSERT_TRUE(CommitPlayerMove(*gs, *ParseUsiMove("7g7f", 1)));
-    CommitMove(*gs, *ParseUsiMove("8c8d", 1), kComputerSide);
-    ASSERT_TRUE(CommitPlayerMove(*gs, *ParseUsiMove("7i6h", 1)));
-    gs->moveNumber += 1;
-    ThinkDriver(*gs, *book);
-    EXPECT_EQ(gs->openingType, 1) << bookChoice;
-    EXPECT_EQ(gs->moveReady.load(), 1);
+    auto game = std::make_unique<GameHistory>();
+    ComputerPlayer computer(*book);
+    ResetHistory(*game);
+    game->fixedClock = 1700000000;
+    game->level = 2;
+    game->bookChoice = bookChoice;
+    ASSERT_TRUE(CommitPlayerMove(*game, computer.Scratch(), *ParseUsiMove("7g7f", 1)));
+    CommitMove(*game, *ParseUsiMove("8c8d", 1), kComputerSide);
+    ASSERT_TRUE(CommitPlayerMove(*game, computer.Scratch(), *ParseUsiMove("7i6h", 1)));
+    const Position before = game->Current();
+    computer.Start(*game);
+    const ThinkResult r = computer.Wait();
+    EXPECT_EQ(game->moveNumber, 3);
+    EXPECT_EQ(game->Current(), before);
+    EXPECT_EQ(r.openingType, 1) << bookChoice;
+    EXPECT_EQ(r.gamePhase, bookChoice == 0 ? 0 : 1);  // else formation 4 (static rook) decides
     if (bookChoice == 0) {
-      EXPECT_EQ(gs->gamePhase, 0);
-      EXPECT_EQ(MoveToUsi(gs->moveRec[4], 1), "3c3d");
-    } else {
-      EXPECT_EQ(gs->gamePhase, 1);  // formation 4, the static-rook castle, decides
-      EXPECT_FALSE(gs->moveRec[4].IsEmpty());
+      EXPECT_EQ(MoveToUsi(r.move, 1), "3c3d");
     }
+    ASSERT_TRUE(IsLegalMove(before, kComputerSide, r.move));
+    ASSERT_TRUE(CommitComputerMove(*game, r));
+    EXPECT_EQ(game->moveNumber, 4);
+    EXPECT_EQ(game->moveRec[4], r.move);
+    EXPECT_EQ(game->openingType, 1);
   }
 }
 
-TEST(Think, QuittingWhileTheComputerThinksWaitsForTheMove) {
-  auto gs = std::make_unique<GameState>();
+// Four moves of a middle game through the computer player, on its thread with its own copy
+// of the history, and through the think driver on one GameState on this thread: the same moves,
+// results and work, so nothing the searches carry from move to move (the prepared answers, the
+// king danger of the player's move) is lost in the hand-over.
+TEST(ComputerPlayer, PlaysAsTheThinkDriverOnOneState) {
   auto book = std::make_unique<OpeningBook>();
-  book->path = "no-such-book.dat";
+  auto gs = std::make_unique<GameState>();
+  auto game = std::make_unique<GameHistory>();
+  ComputerPlayer computer(*book);
   ResetGameState(*gs);
-  gs->level = 3;
-  gs->fixedClock = 1700000000;
-  ASSERT_TRUE(CommitPlayerMove(*gs, *ParseUsiMove("7g7f", 1)));
-  std::thread worker = StartComputerMove(*gs, *book);
-  worker.join();  // what the program does at shut-down
-  EXPECT_EQ(gs->moveReady.load(), 1);
-  EXPECT_EQ(gs->moveNumber, 2);
-  EXPECT_FALSE(gs->moveRec[2].IsEmpty());
+  SetUpBenchPosition(*gs, *gs, 2, 2);
+  SetUpBenchPosition(*game, computer.Scratch(), 2, 2);
+  for (int k = 0; k < 4; ++k) {
+    const ThinkResult expected = ThinkDriver(*gs, *gs, *gs, *book);
+    computer.Start(*game);
+    const ThinkResult r = computer.Wait();
+    EXPECT_EQ(r.move, expected.move) << k;
+    EXPECT_EQ(r.gameResult, expected.gameResult) << k;
+    EXPECT_EQ(r.score, expected.score) << k;
+    EXPECT_EQ(computer.Scratch().evaluateCalls, gs->evaluateCalls) << k;  // the same work
+    if (r.gameResult != kResultNone) break;
+    CommitComputerMove(*gs, expected);
+    CommitComputerMove(*game, r);
+    // The reply the search expected, for which it prepared an answer.
+    const MoveRec reply = r.lineLength > 1 ? r.line[1] : Reply(*game);
+    ASSERT_TRUE(CommitPlayerMove(*gs, reply));
+    ASSERT_TRUE(CommitPlayerMove(*game, computer.Scratch(), reply));
+  }
+}
+
+// Stop and a deadline cut a deep think short; it still hands back a legal move.
+TEST(ComputerPlayer, StopAndDeadlineCutTheThink) {
+  auto book = std::make_unique<OpeningBook>();
+  auto game = std::make_unique<GameHistory>();
+  for (bool byStop : {true, false}) {
+    ComputerPlayer computer(*book);
+    SetUpBenchPosition(*game, computer.Scratch(), 5, 3);
+    computer.Start(*game, byStop ? 0 : SteadyNanos());
+    if (byStop) computer.Stop();
+    const ThinkResult r = computer.Wait();
+    EXPECT_TRUE(r.cut) << byStop;
+    EXPECT_TRUE(IsLegalMove(game->Current(), kComputerSide, r.move)) << byStop;
+    EXPECT_FALSE(computer.Busy());
+  }
+}
+
+// A think abandoned (a new game, the program closing) leaves nothing running and no result;
+// the player thinks again afterwards, and one destroyed while thinking stops its thread.
+TEST(ComputerPlayer, AbandoningAThinkIsClean) {
+  auto book = std::make_unique<OpeningBook>();
+  auto game = std::make_unique<GameHistory>();
+  ComputerPlayer computer(*book);
+  SetUpBenchPosition(*game, computer.Scratch(), 5, 3);
+  computer.Start(*game);
+  computer.NewGame();
+  EXPECT_FALSE(computer.Busy());
+  EXPECT_FALSE(computer.TakeResult());
+  EXPECT_EQ(game->moveNumber, 47);
+  SetUpBenchPosition(*game, computer.Scratch(), 0, 0);
+  computer.Start(*game);
+  EXPECT_TRUE(IsLegalMove(game->Current(), kComputerSide, computer.Wait().move));
+  {
+    ComputerPlayer closing(*book);
+    closing.Start(*game);
+  }
 }
 
 }  // namespace

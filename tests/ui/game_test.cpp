@@ -37,19 +37,15 @@ bool ClickAMove(TestApp& t) {
   return true;
 }
 
-// Makes the computer's answer without a thread: move record m, its position and the flags,
-// as the thinking thread leaves them.
+// Makes the computer's answer without a thread: move m and the result, committed and handed
+// to the controller as the timer does with a think's.
 void FakeComputerMove(TestApp& t, const MoveRec& m, int result) {
-  GameState& gs = t.gs();
-  gs.moveNumber += 1;
-  gs.snapshot[gs.moveNumber] = gs.snapshot[gs.moveNumber - 1];
-  if (result != 1) {
-    gs.moveRec[gs.moveNumber] = m;
-    ApplyMove(gs.snapshot[gs.moveNumber], m, kComputerSide);
-  }
-  gs.gameResult = result;
+  ThinkResult think;
+  think.move = m;
+  think.gameResult = result;
+  CommitComputerMove(t.gs(), think);
   t.ps().turn = Turn::kComputerThinking;
-  gs.moveReady.store(1, std::memory_order_release);
+  t.game->OnComputerMove(think);
 }
 
 }  // namespace
@@ -87,7 +83,7 @@ void GameTest::wholeGameAtEasyWithTheMouse() {
     if (t.ps().turn == Turn::kNoGame) break;  // the move limit
     QCOMPARE(t.ps().turn, Turn::kComputerThinking);
     QVERIFY(t.FinishComputer());
-    const int result = t.gs().gameResult.load();
+    const int result = t.gs().gameResult;
     if (result == 1) {
       expected.push_back("clip IDSOUND_MAKE");
       break;
@@ -225,7 +221,7 @@ void GameTest::moveLimit() {
   QCOMPARE(gs.moveNumber, kMaxMoves);
   QCOMPARE(t.ps().turn, Turn::kNoGame);
   QCOMPARE(t.script.messages.back(), MoveLimitMessage());
-  QVERIFY(!t.ps().worker.joinable());
+  QVERIFY(!t.ps().computer->Thinking());
   QVERIFY(!t.ps().computerStartPending);
 }
 

@@ -101,7 +101,7 @@ struct TestApp {
   // Waits for the thinking thread and finishes the computer's turn on the timer.
   bool FinishComputer(int seconds = 120) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (gs().moveReady.load(std::memory_order_acquire) == 0) {
+    while (!ps().computer->Ready()) {
       if (std::chrono::steady_clock::now() > end) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
