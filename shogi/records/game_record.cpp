@@ -868,7 +868,7 @@ std::optional<GameRecord> ReadSlot(std::string_view bytes, ReadError* error) {
 }
 
 std::optional<std::string> WriteSlot(const GameRecord& rec) {
-  auto gs = std::make_unique<GameState>();
+  auto gs = std::make_unique<GameHistory>();
   if (PutIntoGame(rec, *gs) < 0) return std::nullopt;
   gs->moveNumber = static_cast<int>(rec.moves.size());
   return FormatRecord(*gs);
@@ -998,7 +998,7 @@ std::optional<std::string> SfenAfter(const GameRecord& rec, int count) {
   return ToSfen(FromInternal(*pos, rec.firstMover, color)) + " " + std::to_string(count + 1);
 }
 
-GameRecord RecordOfGame(const GameState& gs, int count, Ending ending) {
+GameRecord RecordOfGame(const GameHistory& gs, int count, Ending ending) {
   GameRecord rec;
   rec.firstMover = gs.firstMover;
   rec.level = gs.level;
@@ -1020,13 +1020,13 @@ GameRecord RecordOfGame(const GameState& gs, int count, Ending ending) {
   return rec;
 }
 
-bool CheckGameMoves(const GameRecord& rec, GameState& scratch, ReadError* error) {
+bool CheckGameMoves(const GameRecord& rec, GameHistory& scratch, ReadError* error) {
   auto fail = [&](int move, const char* why) {
     if (error) *error = ReadError{0, std::to_string(move) + "手目：" + why};
     return false;
   };
   if (!Prepare(rec)) return fail(kMaxMoves + 1, "手数が多すぎます");
-  ResetGameState(scratch);
+  ResetHistory(scratch);
   scratch.firstMover = rec.firstMover;
   Judge judge;
   for (std::size_t i = 0; i < rec.moves.size(); ++i) {
@@ -1039,11 +1039,11 @@ bool CheckGameMoves(const GameRecord& rec, GameState& scratch, ReadError* error)
   return true;
 }
 
-int PutIntoGame(const GameRecord& rec, GameState& gs, ReadError* error) {
-  auto scratch = std::make_unique<GameState>();
+int PutIntoGame(const GameRecord& rec, GameHistory& gs, ReadError* error) {
+  auto scratch = std::make_unique<GameHistory>();
   if (!CheckGameMoves(rec, *scratch, error)) return -1;
   const int n = static_cast<int>(rec.moves.size());
-  ResetGameState(gs);
+  ResetHistory(gs);
   gs.firstMover = rec.firstMover;
   gs.level = rec.level;
   gs.computerSeconds = rec.computerSeconds;

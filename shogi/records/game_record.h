@@ -79,16 +79,16 @@ std::optional<std::string> SfenAfter(const GameRecord& record, int count);
 // The record of moves 1..count of the game in `gs`, with its choices, times and thinking
 // seconds. When `ending` is kNone and the side to move has no legal move, the game ended
 // in mate.
-GameRecord RecordOfGame(const GameState& gs, int count, Ending ending = Ending::kNone);
+GameRecord RecordOfGame(const GameHistory& gs, int count, Ending ending = Ending::kNone);
 
 // Checks every move of the record with the rules' legality check; on success fills the
 // snapshots of `scratch` 0..N.
-bool CheckGameMoves(const GameRecord& record, GameState& scratch, ReadError* error);
+bool CheckGameMoves(const GameRecord& record, GameHistory& scratch, ReadError* error);
 
 // Puts a checked record into the game as loading a slot does: reset, choices, times, move
 // records 1..N and snapshots 0..N, moveNumber 0. Returns N, or -1 (game untouched) when a
 // move is not legal.
-int PutIntoGame(const GameRecord& record, GameState& gs, ReadError* error = nullptr);
+int PutIntoGame(const GameRecord& record, GameHistory& gs, ReadError* error = nullptr);
 
 // One line per move for showing a game: "  1 ７六歩(77)".
 std::string MoveListText(const GameRecord& record);

@@ -131,7 +131,7 @@ std::string SlotFileName(int slot) {
   return Format("kifu0%d.dat", slot);
 }
 
-std::optional<std::string> FormatRecord(const GameState& gs) {
+std::optional<std::string> FormatRecord(const GameHistory& gs) {
   const int n = gs.moveNumber;
   if (n < 0 || n > kMaxMoves) return std::nullopt;
   const bool personFirst = gs.firstMover == 1;
@@ -228,8 +228,8 @@ std::optional<RecordData> ParseRecord(std::string_view bytes, std::string* why) 
 namespace {
 
 // Replays the record into `scratch`; false at the first move that is not legal.
-bool Replay(const RecordData& record, GameState& scratch, std::string* why) {
-  ResetGameState(scratch);
+bool Replay(const RecordData& record, GameHistory& scratch, std::string* why) {
+  ResetHistory(scratch);
   scratch.firstMover = record.firstMover;
   scratch.level = record.level;
   for (std::size_t i = 0; i < record.moves.size(); ++i) {
@@ -245,7 +245,7 @@ bool Replay(const RecordData& record, GameState& scratch, std::string* why) {
 }  // namespace
 
 bool CheckRecordMoves(const RecordData& record, std::string* why) {
-  auto scratch = std::make_unique<GameState>();
+  auto scratch = std::make_unique<GameHistory>();
   return Replay(record, *scratch, why);
 }
 
@@ -270,7 +270,7 @@ bool SaveFailed(std::string* why, const char* what, int error) {
 
 }  // namespace
 
-bool SaveRecord(const GameState& gs, const std::string& path, RecordFileSystem& fs,
+bool SaveRecord(const GameHistory& gs, const std::string& path, RecordFileSystem& fs,
                 std::string* why) {
   const auto bytes = FormatRecord(gs);
   if (!bytes) return SaveFailed(why, "この対局は棋譜にできません", 0);
@@ -321,7 +321,7 @@ bool ProbeWritable(const std::string& path) {
   return true;
 }
 
-LoadResult LoadRecord(const std::string& path, GameState& gs, RecordFileSystem& fs) {
+LoadResult LoadRecord(const std::string& path, GameHistory& gs, RecordFileSystem& fs) {
   LoadResult result;
   std::string bytes;
   switch (fs.ReadAll(path, bytes)) {
@@ -342,11 +342,11 @@ LoadResult LoadRecord(const std::string& path, GameState& gs, RecordFileSystem& 
   }
   const auto record = ParseRecord(bytes, &result.problem);
   if (!record) return result;
-  auto scratch = std::make_unique<GameState>();
+  auto scratch = std::make_unique<GameHistory>();
   if (!Replay(*record, *scratch, &result.problem)) return result;
 
   const int n = static_cast<int>(record->moves.size());
-  ResetGameState(gs);
+  ResetHistory(gs);
   gs.firstMover = record->firstMover;
   gs.level = record->level;
   gs.computerSeconds = record->computerSeconds;

@@ -71,7 +71,7 @@ struct RecordData {
 
 // The record of the game in `gs` (moves 1..moveNumber) as CP932 bytes. Nothing when the game
 // holds something a record cannot express (a move count outside 0..299, an unknown drop kind).
-std::optional<std::string> FormatRecord(const GameState& gs);
+std::optional<std::string> FormatRecord(const GameHistory& gs);
 
 // Reads a record from CP932 bytes and checks its form: the header lines and names, a level
 // of 0..3, times of 0 or more, 0 <= N <= 299, move lines numbered 1..N in order, for every
@@ -126,7 +126,7 @@ std::string TemporaryPathFor(const std::string& path);
 // file at `path` is then as it was and `why` (when given) tells the player why, in UTF-8. A
 // file that cannot be opened writes "cannot open file\n" to standard output. A slot file
 // that has no write bit for anyone counts as one that cannot be opened.
-bool SaveRecord(const GameState& gs, const std::string& path,
+bool SaveRecord(const GameHistory& gs, const std::string& path,
                 RecordFileSystem& fs = DefaultFileSystem(), std::string* why = nullptr);
 
 // The start-up writability probe: creates the file when it is missing, leaves an existing
@@ -154,7 +154,7 @@ struct LoadResult {
 // playerSeconds and move records 1..N, with snapshots 0..N rebuilt from the moves and
 // moveNumber 0 (the start of replay). Otherwise `gs` is left exactly as it was. A file that
 // cannot be opened (missing or unreadable) writes "cannot open file\n" to standard output.
-LoadResult LoadRecord(const std::string& path, GameState& gs,
+LoadResult LoadRecord(const std::string& path, GameHistory& gs,
                       RecordFileSystem& fs = DefaultFileSystem());
 
 }  // namespace shogi::records

@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
   const auto record = shogi::records::ReadGame(bytes, *inFormat, &error);
   if (!record) return Fail(in + ": " + error.Text());
   // Slot files are checked here; the text readers check every move as they read.
-  auto scratch = std::make_unique<shogi::GameState>();
+  auto scratch = std::make_unique<shogi::GameHistory>();
   if (!shogi::records::CheckGameMoves(*record, *scratch, &error))
     return Fail(in + ": " + error.Text());
 

@@ -27,7 +27,7 @@ const std::vector<std::string>& AllClipNames() {
   return names;
 }
 
-std::vector<std::string> ReadMoveAloud(const GameState& gs) {
+std::vector<std::string> ReadMoveAloud(const GameHistory& gs) {
   const int m = gs.moveNumber;
   if (m < 1 || m > kMaxMoves) return {};
   const MoveRec& r = gs.moveRec[m];

@@ -28,6 +28,6 @@ const std::vector<std::string>& AllClipNames();
 // IDSOUND_BAN<file><rank> in notation seen from sente), the piece (IDSOUND_KOMA<kind>: for a
 // board move the kind on the origin before the move, for a drop the dropped kind) and
 // IDSOUND_NARI when the move promoted. Empty when no move has been made.
-std::vector<std::string> ReadMoveAloud(const GameState& gs);
+std::vector<std::string> ReadMoveAloud(const GameHistory& gs);
 
 }  // namespace shogi::sound

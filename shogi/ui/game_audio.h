@@ -27,7 +27,7 @@ class GameAudio {
   // IDSOUND_ONAJI), the piece clip and IDSOUND_NARI, chosen from gs as the game's rules for
   // reading moves say. Everything needed is read from gs before the call returns; gs may
   // change afterwards. Called only when readAloud is on.
-  virtual void ReadMoveAloud(const GameState& gs) = 0;
+  virtual void ReadMoveAloud(const GameHistory& gs) = 0;
 
   // True when no clip is playing and none is queued. The view polls it on its 100 ms timer:
   // the computer waits with its thinking until the player's move has been spoken in full.

@@ -83,10 +83,6 @@ void CGameController::SetStatus(const QString& text) {
   emit StatusPaneChanged(text);
 }
 
-void CGameController::AnalyzePlayerMoves() {
-  AnalyzeMoves(gs(), gs().Current(), gs().playerSide, 0);
-}
-
 void CGameController::ReadMoveAloud() {
   if (!ps_.readAloud) return;
   view_.RedrawBoard(Redraw::kMove);
@@ -138,7 +134,6 @@ void CGameController::OnLButtonDown(QPoint pt) {
           view_.RequestCell(pending().fromFile, pending().fromRank);
         }
         SetTurn(Turn::kPieceHeld);
-        AnalyzePlayerMoves();
       }
       break;
     case Turn::kPieceHeld:
@@ -248,7 +243,7 @@ void CGameController::OnTimer() {
 }
 
 void CGameController::OnComputerMove(const ThinkResult& think) {
-  GameState& g = gs();
+  GameHistory& g = gs();
   const int result = think.gameResult;
   if (result != kResultComputerResigns) {
     const MoveRec& rec = g.moveRec[g.moveNumber];
@@ -328,7 +323,7 @@ void CGameController::ClockTick() {
   ps_.lastTickMs = now;
   view_.DrawClocks();
   view_.Request(kClockStrip);
-  const GameState& g = gs();
+  const GameHistory& g = gs();
   const ComputerPlayer::Progress progress = ps_.computer->CurrentProgress();
   if (auto text = StatusPaneText(ps_.turn, g.gameResult, progress.total, progress.done))
     SetStatus(*text);
@@ -346,8 +341,8 @@ void CGameController::OnNewGame() {
       QDateTime::fromMSecsSinceEpoch(ps_.lastTickMs).toString("yyyy/MM/dd HH:mm:ss").toStdString();
   ps_.playerClockMs = 0;
   ps_.computerClockMs = 0;
-  GameState& g = gs();
-  ResetGameState(g);
+  GameHistory& g = gs();
+  ResetHistory(g);
   ps_.computer->NewGame();
   g.firstMover = dlg.firstPlayer == CNewGameDlg::FirstPlayer::kComputer ? 2 : 1;
   g.level = LevelIndex(dlg.levelText);
@@ -367,7 +362,6 @@ void CGameController::OnUndo() {
   if (gs().moveNumber >= 2) gs().moveNumber -= 2;
   view_.RefreshViewPosition();
   view_.RedrawBoard(Redraw::kWhole);
-  AnalyzePlayerMoves();
   SetTurn(Turn::kPlayerToMove);
   gs().gameResult = kResultNone;
 }
@@ -394,7 +388,6 @@ void CGameController::OnContinue() {
 void CGameController::BeginTurn(bool playerToMove) {
   if (playerToMove) {
     SetTurn(Turn::kPlayerToMove);
-    AnalyzePlayerMoves();
   } else {
     SetTurn(Turn::kComputerThinking);
     StartComputer();
@@ -452,7 +445,7 @@ void CGameController::EnterReplay(int count) {
 
 void CGameController::ReplayStepBack(bool fromButton) {
   if (fromButton) ps_.replayHoldTicks = 0;
-  GameState& g = gs();
+  GameHistory& g = gs();
   if (g.moveNumber > 0) {
     g.moveNumber -= 1;
     view_.RefreshViewPosition();
@@ -470,7 +463,7 @@ void CGameController::ReplayStepForward(bool fromButton) {
     ps_.replayHoldTicks = 0;
     view_.setCursor(view_.Pictures().replayCursor);
   }
-  GameState& g = gs();
+  GameHistory& g = gs();
   if (g.moveNumber < ps_.replayLastMove && g.moveNumber < kMaxMoves) {
     g.moveNumber += 1;
     const int m = g.moveNumber;

@@ -85,14 +85,13 @@ class CGameController : public QObject {
   void PromptPaneChanged(const QString& text);
 
  private:
-  GameState& gs() { return *ps_.gs; }
-  const GameState& gs() const { return *ps_.gs; }
+  GameHistory& gs() { return *ps_.gs; }
+  const GameHistory& gs() const { return *ps_.gs; }
   PendingMove& pending();
   void SetTurn(Turn turn);
   // A sound effect, when sounds are on.
   void PlayEffect(std::string_view clip);
   void SetStatus(const QString& text);
-  void AnalyzePlayerMoves();
   void ReadMoveAloud();
   // Sets the held piece down on the square under the point (asking about promotion where
   // the player may choose); false when it cannot go there.

@@ -27,7 +27,7 @@ QString MoveNumberText(int moveNumber) {
   return QString::fromUtf8("第%1手").arg(moveNumber, 3, 10, QChar(' '));
 }
 
-QString LastMoveText(const GameState& gs, int m, const int (&kinds)[9][10]) {
+QString LastMoveText(const GameHistory& gs, int m, const int (&kinds)[9][10]) {
   static const char* const kDigits[10] = {"", "１", "２", "３", "４", "５", "６", "７", "８", "９"};
   static const char* const kNumerals[10] = {"",   "一", "二", "三", "四",
                                             "五", "六", "七", "八", "九"};

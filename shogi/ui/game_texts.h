@@ -21,7 +21,7 @@ QString MoveNumberText(int moveNumber);
 
 // The last move in notation, from move record m and the kinds standing on the board after it
 // (kinds indexed [fileIndex][rankIndex]): "△７六歩", "▼２二角成", "△５五角打".
-QString LastMoveText(const GameState& gs, int m, const int (&kinds)[9][10]);
+QString LastMoveText(const GameHistory& gs, int m, const int (&kinds)[9][10]);
 
 // A clock value as "%H:%M:%S" (hours of the day, as a time span shows them).
 QString ClockText(int64_t ms);

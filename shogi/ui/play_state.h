@@ -20,13 +20,13 @@ enum class Repeat { kNone, kForward, kBack };
 
 struct PlayState {
   PlayState()
-      : gs(std::make_unique<GameState>()),
+      : gs(std::make_unique<GameHistory>()),
         book(std::make_unique<OpeningBook>()),
         computer(std::make_unique<ComputerOpponent>(*gs, *book)) {}
 
-  // The game: its history is only the window's (the computer thinks on a copy of it); its
-  // scratch serves the window's own analyses of the player's moves.
-  std::unique_ptr<GameState> gs;
+  // The game's history, the window's alone: the computer thinks on a copy of it and keeps its
+  // lists and search state to itself.
+  std::unique_ptr<GameHistory> gs;
   std::unique_ptr<OpeningBook> book;
   // The computer, with its thread; it commits its move to gs on the timer (TakeMove).
   std::unique_ptr<ComputerOpponent> computer;

@@ -37,7 +37,7 @@ bool MixerGameAudio::PlaySoundResource(std::string_view name) {
   return true;
 }
 
-void MixerGameAudio::ReadMoveAloud(const GameState& gs) {
+void MixerGameAudio::ReadMoveAloud(const GameHistory& gs) {
   for (const std::string& clip : sound::ReadMoveAloud(gs)) mixer_.PlayClip(clip);
 }
 
@@ -45,12 +45,12 @@ void MixerGameAudio::SetMusicNotify(std::function<void()> notify) {
   mixer_.SetPieceEndedCallback(std::move(notify));
 }
 
-bool FileRecordStore::Save(const GameState& gs, int slot, std::string* why) {
+bool FileRecordStore::Save(const GameHistory& gs, int slot, std::string* why) {
   const std::string file = records::SlotFileName(slot);
   return !file.empty() && records::SaveRecord(gs, file, records::DefaultFileSystem(), why);
 }
 
-int FileRecordStore::Load(GameState& gs, int slot) {
+int FileRecordStore::Load(GameHistory& gs, int slot) {
   const std::string file = records::SlotFileName(slot);
   if (file.empty()) return -1;
   const records::LoadResult result = records::LoadRecord(file, gs);

@@ -21,7 +21,7 @@ class MixerGameAudio : public GameAudio {
   ~MixerGameAudio() override;
 
   bool PlaySoundResource(std::string_view name) override;
-  void ReadMoveAloud(const GameState& gs) override;
+  void ReadMoveAloud(const GameHistory& gs) override;
   bool ClipsIdle() const override { return mixer_.IsIdle(); }
   bool StartOpeningMusic(const std::string& file) override { return mixer_.OpenMusic(file); }
   bool StartTrack(const std::string& file) override { return mixer_.OpenMusic(file); }
@@ -37,8 +37,8 @@ class MixerGameAudio : public GameAudio {
 
 class FileRecordStore : public RecordStore {
  public:
-  bool Save(const GameState& gs, int slot, std::string* why = nullptr) override;
-  int Load(GameState& gs, int slot) override;
+  bool Save(const GameHistory& gs, int slot, std::string* why = nullptr) override;
+  int Load(GameHistory& gs, int slot) override;
 };
 
 }  // namespace shogi::ui

@@ -88,7 +88,7 @@ void CGameController::OnPasteRecord() {
 }
 
 records::GameRecord CGameController::RecordToWrite() const {
-  const GameState& g = gs();
+  const GameHistory& g = gs();
   records::GameRecord r;
   if (ps_.turn == Turn::kReplay) {
     r = records::RecordOfGame(g, ps_.replayLastMove, loadedEnding_);
@@ -140,7 +140,7 @@ void CGameController::OnExportRecord() {
 
 void CGameController::OnCopySfen() {
   if (!CommandEnabled(Command::kCopySfen, ps_.turn, ps_.runningFromCd)) return;
-  const GameState& g = gs();
+  const GameHistory& g = gs();
   const records::GameRecord r = records::RecordOfGame(g, g.moveNumber, records::Ending::kInterrupt);
   if (const auto sfen = records::SfenAfter(r, g.moveNumber))
     QGuiApplication::clipboard()->setText(U(*sfen));

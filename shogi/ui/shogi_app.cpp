@@ -40,7 +40,7 @@ CShogiApp::~CShogiApp() {
 
 void CShogiApp::Start(bool show) {
   // Before any window: a new game and the opening book.
-  ResetGameState(*ps_.gs);
+  ResetHistory(*ps_.gs);
   ps_.computer->NewGame();
   LoadBook(*ps_.book);
   SetApplicationFonts();

@@ -147,7 +147,7 @@ void CShogiView::paintEvent(QPaintEvent* e) {
 }
 
 void CShogiView::RedrawBoard(Redraw mode) {
-  const GameState& g = gs();
+  const GameHistory& g = gs();
   const int m = std::clamp(g.moveNumber, 0, kMaxMoves);
   lastMoveText_ = LastMoveText(g, m, shownKinds_);
   shownMoveNumber_ = g.moveNumber;

@@ -72,7 +72,7 @@ class CShogiView : public QWidget {
   void mouseMoveEvent(QMouseEvent* e) override;
 
  private:
-  const GameState& gs() const { return *ps_.gs; }
+  const GameHistory& gs() const { return *ps_.gs; }
   int HeldKind() const;
   void DrawPanelTexts(bool withClocks);
   void OnMouseMove(QPoint pt);

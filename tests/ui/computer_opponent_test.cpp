@@ -31,8 +31,8 @@ TEST(ComputerOpponent, ThinkStopAndNewGameWhileThinking) {
     auto book = std::make_unique<OpeningBook>();
     book->path = "no-such-book.dat";
     book->printFailure = false;
-    auto game = std::make_unique<GameState>();  // the window's game
-    ResetGameState(*game);
+    auto game = std::make_unique<GameHistory>();  // the window's game
+    ResetHistory(*game);
     game->level = c.level;
     game->fixedClock = 1700000000;
     ComputerOpponent computer(*game, *book);

@@ -15,7 +15,9 @@ namespace {
 
 // Plays one legal move of the player with two clicks; the choice follows the move number.
 bool ClickAMove(TestApp& t) {
-  GameState& gs = t.gs();
+  auto work = std::make_unique<GameState>();  // the rules' generated list, on a copy
+  static_cast<GameHistory&>(*work) = t.gs();
+  GameState& gs = *work;
   AnalyzeMoves(gs, gs.Current(), gs.playerSide, 0);
   std::vector<MoveRec> legal;
   for (int i = 0; i < gs.moveListCount; ++i) {
@@ -207,7 +209,7 @@ void GameTest::moveLimit() {
   QFETCH(bool, byThePlayer);
   TestApp t;
   t.game->OnNewGame();
-  GameState& gs = t.gs();
+  GameHistory& gs = t.gs();
   gs.moveNumber = kMaxMoves - 1;
   gs.snapshot[gs.moveNumber] = StartPosition();
   t.view->RefreshViewPosition();

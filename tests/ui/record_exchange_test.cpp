@@ -90,7 +90,7 @@ void RecordExchangeTest::refusedFileLeavesTheGame() {
   ExchangeApp t;
   QVERIFY(t.game->OpenRecordFile(t.Write("a.kifu", kGame)));
   t.Click(QPoint(300, 200), Qt::RightButton);
-  const auto before = std::make_unique<GameState>();
+  const auto before = std::make_unique<GameHistory>();
   std::copy(t.gs().moveRec.begin(), t.gs().moveRec.end(), before->moveRec.begin());
   const struct {
     const char *name, *says;  // the message names the file and says where or why

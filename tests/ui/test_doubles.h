@@ -22,7 +22,7 @@ class RecordingAudio : public GameAudio {
     calls.push_back("clip " + std::string(name));
     return true;
   }
-  void ReadMoveAloud(const GameState& gs) override {
+  void ReadMoveAloud(const GameHistory& gs) override {
     calls.push_back("read " + std::to_string(gs.moveNumber));
   }
   bool ClipsIdle() const override { return busyClips == 0; }
@@ -62,7 +62,7 @@ class MemoryRecordStore : public RecordStore {
     std::vector<MoveRec> moves;
   };
 
-  bool Save(const GameState& gs, int slot, std::string* why = nullptr) override {
+  bool Save(const GameHistory& gs, int slot, std::string* why = nullptr) override {
     if (slot < 1 || slot > kRecordSlots) return false;
     if (!failSaves.empty()) {
       if (why) *why = failSaves;
@@ -80,10 +80,10 @@ class MemoryRecordStore : public RecordStore {
     return true;
   }
 
-  int Load(GameState& gs, int slot) override {
+  int Load(GameHistory& gs, int slot) override {
     if (slot < 1 || slot > kRecordSlots || !records[slot].used) return -1;
     const Record& r = records[slot];
-    ResetGameState(gs);
+    ResetHistory(gs);
     gs.firstMover = r.firstMover;
     gs.level = r.level;
     gs.computerSeconds = r.computerSeconds;

@@ -87,7 +87,7 @@ struct TestApp {
     return out;
   }
 
-  GameState& gs() { return *app->State().gs; }
+  GameHistory& gs() { return *app->State().gs; }
   PlayState& ps() { return app->State(); }
 
   // Clicks in view coordinates.
