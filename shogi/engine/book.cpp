@@ -239,11 +239,4 @@ bool PlayBookMove(const GameHistory& game, const OpeningBook& book, MoveRec& cho
   return true;
 }
 
-bool PlayBookMove(GameState& gs, const OpeningBook& book) {
-  MoveRec chosen;
-  if (!PlayBookMove(gs, book, chosen, gs.openingType)) return false;
-  PlaceChosenMove(gs, chosen);
-  return true;
-}
-
 }  // namespace shogi

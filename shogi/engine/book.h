@@ -52,8 +52,4 @@ void BuildBookKey(const GameHistory& game, int index, char out[kBookKeyLength + 
 bool PlayBookMove(const GameHistory& game, const OpeningBook& book, MoveRec& chosen,
                   int32_t& openingType);
 
-// The same on one GameState, for tests and tools: the chosen move goes into the history's
-// slot moveNumber (see PlaceChosenMove) and the opening type into gs.openingType.
-bool PlayBookMove(GameState& gs, const OpeningBook& book);
-
 }  // namespace shogi

@@ -675,11 +675,4 @@ int SolveMate(const GameHistory& game, AnalysisScratch& sc, SearchState& ss,
   return 0;
 }
 
-void DeepSearch(GameState& gs) {
-  gs.thinkResult = gs.gameResult;
-  const MoveRec move = DeepSearch(gs, gs, gs);
-  gs.gameResult = gs.thinkResult;
-  PlaceChosenMove(gs, move);
-}
-
 }  // namespace shogi

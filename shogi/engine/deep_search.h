@@ -28,8 +28,4 @@ MoveRec DeepSearch(const GameHistory& game, AnalysisScratch& sc, SearchState& ss
 int SolveMate(const GameHistory& game, AnalysisScratch& sc, SearchState& ss,
               std::vector<MoveRec>& line);
 
-// The same on one GameState, for tests and tools: the move goes into the history's slot
-// moveNumber (see PlaceChosenMove) and the result into gs.gameResult.
-void DeepSearch(GameState& gs);
-
 }  // namespace shogi

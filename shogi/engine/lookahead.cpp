@@ -281,16 +281,4 @@ int ChooseFormationMove(const GameHistory& game, AnalysisScratch& sc, SearchStat
   return kLossScore;
 }
 
-int LookAhead(GameState& gs) {
-  return LookAhead(gs, gs, gs, gs.snapshot[gs.moveNumber - 1]);
-}
-
-int ChooseFormationMove(GameState& gs, int formation) {
-  if (gs.moveListCount == 0) return kLossScore;
-  MoveRec chosen;
-  const int value = ChooseFormationMove(gs, gs, gs, formation, chosen);
-  PlaceChosenMove(gs, chosen);
-  return value;
-}
-
 }  // namespace shogi

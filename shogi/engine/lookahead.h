@@ -44,10 +44,6 @@ int FormationScore(const GameHistory& game, const AnalysisScratch& sc, int forma
 int ChooseFormationMove(const GameHistory& game, AnalysisScratch& sc, SearchState& ss,
                         int formation, MoveRec& chosen);
 
-// The same on one GameState, for tests and tools: LookAhead searches snapshot[moveNumber - 1]
-// and the formation move goes into the history's slot moveNumber (see PlaceChosenMove).
-int LookAhead(GameState& gs);
-int ChooseFormationMove(GameState& gs, int formation);
 inline int FormationScore(const GameState& gs, int formation) {
   return FormationScore(gs, gs, formation);
 }

@@ -31,9 +31,6 @@ struct ThinkResult {
 // since its next think reads the king danger left there. Returns false (and changes nothing)
 // when the history is full.
 bool CommitPlayerMove(GameHistory& game, AnalysisScratch& sc, const MoveRec& move);
-inline bool CommitPlayerMove(GameState& gs, const MoveRec& move) {
-  return CommitPlayerMove(gs, gs, move);
-}
 
 // Commits the computer's move of a think: the game's choices, result and thinking time, and
 // the move itself through CommitMove (not when the computer resigns). Returns false when the

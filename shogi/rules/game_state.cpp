@@ -108,12 +108,6 @@ bool CommitMove(GameHistory& game, const MoveRec& move, int side, int seconds) {
   return true;
 }
 
-void PlaceChosenMove(GameHistory& game, const MoveRec& move) {
-  const int m = game.moveNumber;
-  game.moveNumber = m - 1;
-  if (!CommitMove(game, move, game.computerSide)) game.moveNumber = m;
-}
-
 void DropOldestMoves(GameHistory& gs, int count) {
   if (count <= 0) return;
   if (count > gs.moveNumber) count = gs.moveNumber;

@@ -189,10 +189,6 @@ int ApplyMove(Position& pos, const MoveRec& move, int side);
 // Returns false (and changes nothing) when the history is full.
 bool CommitMove(GameHistory& game, const MoveRec& move, int side, int seconds = 0);
 
-// For tests and tools that run one search by hand, with moveNumber already counting the coming
-// move: puts the computer's `move` into that slot through CommitMove; moveNumber stays.
-void PlaceChosenMove(GameHistory& game, const MoveRec& move);
-
 // The number of the latest move of the whole game (moveNumber counts only the moves in the
 // history). The rules that go by how far the game has come read this one.
 inline int GameMoveNumber(const GameHistory& game) {

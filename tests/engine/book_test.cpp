@@ -89,10 +89,10 @@ class Book : public ::testing::Test {
   }
   // Looks up with the clock's seconds at s; the move played in USI, or "" for none.
   std::string Play(int s) {
-    const int m = gs_->moveNumber;
     gs_->fixedClock = ClockWithSeconds(s);
-    if (!PlayBookMove(*gs_, *book_)) return "";
-    return MoveToUsi(gs_->moveRec[m], gs_->firstMover);
+    MoveRec chosen;
+    if (!PlayBookMove(*gs_, *book_, chosen, gs_->openingType)) return "";
+    return MoveToUsi(chosen, gs_->firstMover);
   }
 
   fs::path path_ = fs::path(::testing::TempDir()) / ("book_" + std::to_string(getpid()) + ".dat");
@@ -194,7 +194,8 @@ TEST_F(Book, Lookup) {
   }
   for (int m : {0, -1, kMaxMoves + 1}) {  // move numbers outside the history
     gs_->moveNumber = m;
-    EXPECT_FALSE(PlayBookMove(*gs_, *book_)) << m;
+    MoveRec chosen;
+    EXPECT_FALSE(PlayBookMove(*gs_, *book_, chosen, gs_->openingType)) << m;
   }
 }
 
@@ -253,13 +254,17 @@ TEST(BookData, IsTheBuildersOutputAndAnswersEveryLine) {
           ASSERT_TRUE(CommitMove(*gs, *move, kPlayerSide));
           continue;
         }
-        const int m = ++gs->moveNumber;
+        ++gs->moveNumber;
         bool found = false;
         for (int s = 0; s < 60 && !found; ++s) {
           gs->fixedClock = ClockWithSeconds(s);
-          ASSERT_TRUE(PlayBookMove(*gs, book)) << line.Where() << " " << line.moves[ply];
-          found = MoveToUsi(gs->moveRec[m], fm) == line.moves[ply];
+          MoveRec chosen;
+          ASSERT_TRUE(PlayBookMove(*gs, book, chosen, gs->openingType))
+              << line.Where() << " " << line.moves[ply];
+          found = MoveToUsi(chosen, fm) == line.moves[ply];
         }
+        --gs->moveNumber;
+        ASSERT_TRUE(CommitMove(*gs, *move, kComputerSide));
         ASSERT_TRUE(found) << line.Where() << ": the book never plays " << line.moves[ply];
         ++checkedMoves;
       }

@@ -74,9 +74,9 @@ TEST(MainSearch, AvoidsRecreatingAnEarlierPosition) {
   gs->snapshot[30] = after;
   gs->moveNumber = 60;
   gs->gamePhase = 4;
-  DeepSearch(*gs);
-  EXPECT_FALSE(gs->moveRec[60].IsEmpty());
-  EXPECT_NE(gs->moveRec[60], first);
+  const MoveRec chosen = DeepSearch(*gs, *gs, *gs);
+  EXPECT_FALSE(chosen.IsEmpty());
+  EXPECT_NE(chosen, first);
 }
 
 // A think cut short still plays a legal move of its own list, and never gives up for it: at

@@ -107,7 +107,7 @@ TEST(ComputerPlayer, PlaysAsTheThinkDriverOnOneState) {
     CommitComputerMove(*game, r);
     // The reply the search expected, for which it prepared an answer.
     const MoveRec reply = r.lineLength > 1 ? r.line[1] : Reply(*game);
-    ASSERT_TRUE(CommitPlayerMove(*gs, reply));
+    ASSERT_TRUE(CommitPlayerMove(*gs, *gs, reply));
     ASSERT_TRUE(CommitPlayerMove(*game, computer.Scratch(), reply));
   }
 }
