@@ -393,6 +393,13 @@ TEST(RecordRoundTrip, RandomGamesKeepEverything) {
   }
 }
 
+// A KIF time column past an hour: the move's minutes run on, the total's wrap under its hours.
+TEST(RecordRoundTrip, KifTimesPastAnHour) {
+  GameRecord game = RandomGame(1, 1, 1);
+  game.seconds = {3725};
+  EXPECT_NE(WriteGame(game, Format::kKifu)->find("(62:05/01:02:05)"), std::string::npos);
+}
+
 // Files in the shapes other programs write: headers in any order, comments, bookmarks,
 // variations, CRLF, CP932 and UTF-8 with and without a byte-order mark, moves without origin,
 // CSA boards, several statements on a line. Times come from the time columns.
