@@ -8,8 +8,8 @@
 
 namespace shogi {
 
-bool CommitPlayerMove(GameHistory& game, AnalysisScratch& sc, const MoveRec& move) {
-  if (!CommitMove(game, move, game.playerSide)) return false;
+bool CommitPlayerMove(GameHistory& game, AnalysisScratch& sc, const MoveRec& move, int seconds) {
+  if (!CommitMove(game, move, game.playerSide, seconds)) return false;
   sc.kingTermsFresh = 0;
   const int value = Evaluate(game, sc, game.Current(), game.computerSide);
   game.baseScore = value;

@@ -28,9 +28,9 @@ struct ThinkResult {
 // Commits the player's move to the history (through CommitMove) and evaluates the new position
 // for the computer on `sc`: baseScore, the king scores, and gameResult kResultMateNow when the
 // computer can take the player's king. The scratch must be the one the computer thinks with,
-// since its next think reads the king danger left there. Returns false (and changes nothing)
-// when the history is full.
-bool CommitPlayerMove(GameHistory& game, AnalysisScratch& sc, const MoveRec& move);
+// since its next think reads the king danger left there. `seconds` is the move's thinking
+// time. Returns false (and changes nothing) when the history is full.
+bool CommitPlayerMove(GameHistory& game, AnalysisScratch& sc, const MoveRec& move, int seconds = 0);
 
 // Commits the computer's move of a think: the game's choices, result and thinking time, and
 // the move itself through CommitMove (not when the computer resigns). Returns false when the

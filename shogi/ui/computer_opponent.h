@@ -43,9 +43,9 @@ class ComputerOpponent {
     return r;
   }
 
-  // Commits the player's move, evaluated for the computer's next think.
-  bool CommitPlayerMove(const MoveRec& move) {
-    return shogi::CommitPlayerMove(game_, computer_.Scratch(), move);
+  // Commits the player's move and its thinking time, evaluated for the computer's next think.
+  bool CommitPlayerMove(const MoveRec& move, int seconds = 0) {
+    return shogi::CommitPlayerMove(game_, computer_.Scratch(), move, seconds);
   }
 
   // Cuts the think short: its move (the best found so far) still comes to TakeMove.

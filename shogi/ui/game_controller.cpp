@@ -140,15 +140,14 @@ void CGameController::OnLButtonDown(QPoint pt) {
       if (PutDownPiece(x, y)) {
         const MoveRec move{pending().fromFile, pending().fromRank, pending().toFile,
                            pending().toRank,   pending().promote,  pending().dropKind};
-        if (!ps_.computer->CommitPlayerMove(move)) {  // the history is full; the game has ended
-          view_.RefreshViewPosition();
+        // The player's time total is the player's clock; the move took what it grew by.
+        const auto total = static_cast<int32_t>(ps_.playerClockMs / 1000);
+        if (!ps_.computer->CommitPlayerMove(move, std::max(0, total - gs().playerSeconds))) {
+          view_.RefreshViewPosition();  // the history is full; the game has ended
           view_.Request(view_.rect());
           SetTurn(Turn::kPlayerToMove);
           break;
         }
-        // The player's time total is the player's clock; the move took what it grew by.
-        const auto total = static_cast<int32_t>(ps_.playerClockMs / 1000);
-        gs().moveSeconds[gs().moveNumber] = std::max(0, total - gs().playerSeconds);
         gs().playerSeconds = total;
         view_.RefreshViewPosition();
         const int m = gs().moveNumber;
