@@ -15,10 +15,6 @@
 #include "shogi/ui/real_services.h"
 #include "ui_test_util.h"
 
-using namespace shogi;
-using namespace shogi::ui;
-using namespace shogi::ui::test;
-
 class CommandsTest : public QObject {
   Q_OBJECT
  private slots:

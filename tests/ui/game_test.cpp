@@ -5,10 +5,6 @@
 #include "shogi/ui/game_texts.h"
 #include "ui_test_util.h"
 
-using namespace shogi;
-using namespace shogi::ui;
-using namespace shogi::ui::test;
-
 namespace {
 
 // Plays one legal move of the player with two clicks; the choice follows the move number.
@@ -58,17 +54,10 @@ class GameTest : public QObject {
       if (t.ps().turn == Turn::kNoGame) break;  // the move limit
       QCOMPARE(t.ps().turn, Turn::kComputerThinking);
       QVERIFY(t.FinishComputer());
-      const int result = t.gs().gameResult;
-      if (result == 1) {
-        expected.push_back("clip IDSOUND_MAKE");
-        break;
-      }
-      expected.push_back("clip IDSOUND_KOMA");
-      if (result == 2) {
-        expected.push_back("clip IDSOUND_THANKS");
-        break;
-      }
-      if (t.ps().turn == Turn::kNoGame) break;  // the move limit after the computer's move
+      const int result = t.gs().gameResult;  // 1: the computer resigned, 2: it mated
+      expected.push_back(result == 1 ? "clip IDSOUND_MAKE" : "clip IDSOUND_KOMA");
+      if (result == 2) expected.push_back("clip IDSOUND_THANKS");
+      if (result == 1 || result == 2 || t.ps().turn == Turn::kNoGame) break;  // or the limit
       expected.push_back("read " + std::to_string(t.gs().moveNumber));
       if (KingInCheck(t.gs().Current(), kPlayerSide)) expected.push_back("clip IDSOUND_OUTE");
     }

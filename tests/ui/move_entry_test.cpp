@@ -6,10 +6,6 @@
 #include "shogi/ui/game_texts.h"
 #include "ui_test_util.h"
 
-using namespace shogi;
-using namespace shogi::ui;
-using namespace shogi::ui::test;
-
 namespace {
 
 // "K48 k80 G47 B*": a kind letter (upper case the player's, lower case the computer's) with

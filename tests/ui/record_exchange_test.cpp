@@ -12,10 +12,6 @@
 #include "shogi/records/game_record.h"
 #include "ui_test_util.h"
 
-using namespace shogi;
-using namespace shogi::ui;
-using namespace shogi::ui::test;
-
 namespace {
 
 // A test application whose file dialogs pick `pick` (with the name filter `filter`).

@@ -121,3 +121,8 @@ struct TestApp {
 };
 
 }  // namespace shogi::ui::test
+
+// The tests of the window are written in the program's own namespaces.
+using namespace shogi;
+using namespace shogi::ui;
+using namespace shogi::ui::test;
