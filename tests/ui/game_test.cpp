@@ -108,15 +108,14 @@ class GameTest : public QObject {
     QCOMPARE(t.ps().replayLastMove, 8);
     QCOMPARE(t.gs().moveNumber, 0);
     QVERIFY(t.frame->CommandAction(Command::kContinue)->isEnabled());
-    const QPoint anywhere(300, 200);
     // Right steps forward, left steps back.
     for (int m = 1; m <= 8; ++m) {
-      t.Click(anywhere, Qt::RightButton);
+      t.Click(QPoint(300, 200), Qt::RightButton);
       QCOMPARE(t.gs().moveNumber, m);
       QVERIFY(t.gs().snapshot[m] == positions[m]);
     }
     for (int m = 7; m >= 5; --m) {
-      t.Click(anywhere);
+      t.Click(QPoint(300, 200));
       QCOMPARE(t.gs().moveNumber, m);
     }
     // Continue at move 5 (firstMover 1, odd): the computer is to move.

@@ -8,6 +8,8 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <tuple>
+#include <utility>
 
 #include "shogi/records/game_record.h"
 #include "ui_test_util.h"
@@ -72,7 +74,6 @@ class RecordExchangeTest : public QObject {
     for (int m = 1; m <= 4; ++m) t.Click(QPoint(300, 200), Qt::RightButton);
     QCOMPARE(t.view->ShownKind(7, 1), int(kSilver));  // ２二: the silver that took the horse
     t.game->OnContinue();
-    QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
     QVERIFY(!dragAndDrop());
     QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
     QCOMPARE(t.ps().replayLastMove, 4);
@@ -83,19 +84,17 @@ class RecordExchangeTest : public QObject {
     QVERIFY(t.game->OpenRecordFile(t.Write("a.kifu", kGame)));
     t.Click(QPoint(300, 200), Qt::RightButton);
     const auto before = t.gs().moveRec;
-    const struct {
-      const char *name, *says;  // the message names the file and says where or why
-      QByteArray bytes;
-    } kRefused[] = {
+    // The message names the file and says where or why.
+    const std::tuple<const char*, const char*, QByteArray> kRefused[] = {
         {"illegal.kifu", "3行目", "手合割：平手\n   1 ７六歩(77)\n   2 ５五歩(53)\n"},
         {"handicap.kif", "", QByteArray("手合割：香落ち\n")},
         {"binary.csa", "", QByteArray("\x00\x01\x02", 3)},
     };
-    for (const auto& r : kRefused) {
+    for (const auto& [name, says, bytes] : kRefused) {
       t.boxes.clear();
-      QVERIFY(!t.game->OpenRecordFile(t.Write(r.name, r.bytes)));
+      QVERIFY(!t.game->OpenRecordFile(t.Write(name, bytes)));
       QCOMPARE(int(t.boxes.size()), 1);
-      QVERIFY2(t.boxes[0].contains(r.name) && t.boxes[0].contains(QString::fromUtf8(r.says)),
+      QVERIFY2(t.boxes[0].contains(name) && t.boxes[0].contains(QString::fromUtf8(says)),
                qPrintable(t.boxes[0]));
       QCOMPARE(t.ps().turn, Turn::kReplay);
       QCOMPARE(t.ps().replayLastMove, 4);
@@ -106,23 +105,21 @@ class RecordExchangeTest : public QObject {
 
   void pasteTakesGamesAndRefusesOtherPositions() {
     ExchangeApp t;
-    const struct {
-      const char* text;
-      int moves;  // -1: refused with a message
-    } kCases[] = {
+    // The text and the moves it gives (-1: refused with a message).
+    const std::pair<const char*, int> kCases[] = {
         {"position startpos moves 7g7f 3c3d 2g2f", 3},
         {"V2.2\nPI\n+\n+7776FU\n%TORYO\n", 1},
         {kGame, 4},
         {"lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", 0},
         {"lnsgkgsnl/1r5b1/ppppppppp/9/9/2P6/PP1PPPPPP/1B5R1/LNSGKGSNL w - 2", -1},
     };
-    for (const auto& c : kCases) {
+    for (const auto& [text, moves] : kCases) {
       t.boxes.clear();
       const int before = t.ps().replayLastMove;
-      QGuiApplication::clipboard()->setText(QString::fromUtf8(c.text));
+      QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
       t.frame->CommandAction(Command::kPaste)->trigger();
-      QCOMPARE(int(t.boxes.size()), c.moves < 0 ? 1 : 0);
-      QCOMPARE(t.ps().replayLastMove, c.moves < 0 ? before : c.moves);
+      QCOMPARE(int(t.boxes.size()), moves < 0 ? 1 : 0);
+      QCOMPARE(t.ps().replayLastMove, moves < 0 ? before : moves);
     }
     QVERIFY(t.boxes[0].contains(QString::fromUtf8("平手")));
   }
@@ -142,7 +139,6 @@ class RecordExchangeTest : public QObject {
         records::ReadGame(csa.readAll().toStdString(), records::Format::kCsa, nullptr);
     QVERIFY(back && back->moves == original->moves && back->ending == records::Ending::kResign);
     QCOMPARE(back->startTime, original->startTime);
-
     t.frame->CommandAction(Command::kCopyKif)->trigger();
     const auto copied =
         records::ReadPastedGame(QGuiApplication::clipboard()->text().toStdString(), nullptr);

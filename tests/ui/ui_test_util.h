@@ -27,10 +27,9 @@ struct Script {
   int firstPlayer = 0;
   QString level = "Easy", slot = QString::fromUtf8("セーブデータ①");
   bool promote = true, saveRecord = false;
-
-  std::vector<QString> asked;     // class names of the dialogs, in order
-  std::vector<QString> messages;  // messages of the end-of-game and notice dialogs
-  std::vector<QString> boxes;     // "text|informative text" of message boxes
+  // The dialogs' class names in order, the end-of-game and notice dialogs' messages, and the
+  // message boxes as "text|informative text".
+  std::vector<QString> asked, messages, boxes;
 };
 
 struct TestApp {
