@@ -1,6 +1,5 @@
-// The hand-over between the window's game and the computer: the think runs on a copy, the
-// move comes on the timer and is committed once; a stop still brings a move; a new game
-// while the computer thinks throws the think away.
+// The hand-over between the window's game and the computer: a think runs on a copy and its move
+// is committed once; a stop still brings a move; a new game while thinking drops the think.
 #include <gtest/gtest.h>
 
 #include <chrono>

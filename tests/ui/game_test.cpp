@@ -22,9 +22,7 @@ bool ClickAMove(TestApp& t) {
 // Makes the computer's answer without a thread: move m and the result, committed and handed
 // to the controller as the timer does with a think's.
 void FakeComputerMove(TestApp& t, const MoveRec& m, int result) {
-  ThinkResult think;
-  think.move = m;
-  think.gameResult = result;
+  ThinkResult think{.move = m, .gameResult = result};
   CommitComputerMove(t.gs(), think);
   t.ps().turn = Turn::kComputerThinking;
   t.game->OnComputerMove(think);

