@@ -109,17 +109,19 @@ class RecordExchangeTest : public QObject {
     const std::pair<const char*, int> kCases[] = {
         {"position startpos moves 7g7f 3c3d 2g2f", 3},
         {"V2.2\nPI\n+\n+7776FU\n%TORYO\n", 1},
-        {kGame, 4},
         {"lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", 0},
+        {kGame, 4},
         {"lnsgkgsnl/1r5b1/ppppppppp/9/9/2P6/PP1PPPPPP/1B5R1/LNSGKGSNL w - 2", -1},
     };
     for (const auto& [text, moves] : kCases) {
       t.boxes.clear();
       const int before = t.ps().replayLastMove;
+      const auto game = t.gs().moveRec;
       QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
       t.frame->CommandAction(Command::kPaste)->trigger();
       QCOMPARE(int(t.boxes.size()), moves < 0 ? 1 : 0);
       QCOMPARE(t.ps().replayLastMove, moves < 0 ? before : moves);
+      if (moves < 0) QVERIFY(t.gs().moveRec == game);
     }
     QVERIFY(t.boxes[0].contains(QString::fromUtf8("平手")));
   }
