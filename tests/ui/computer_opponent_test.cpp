@@ -1,11 +1,11 @@
-// The hand-over between the window's game and the computer: the think runs on a copy, the
-// move comes on the timer and is committed once; a stop still brings a move; a new game
-// while the computer thinks throws the think away.
+// The hand-over between the window's game and the computer: a think runs on a copy and its move
+// is committed once; a stop still brings a move; a new game while thinking drops the think.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <tuple>
 
 #include "shogi/rules/legality.h"
 #include "shogi/rules/notation.h"
@@ -17,23 +17,16 @@ namespace {
 enum class Then { kWait, kStop, kNewGame };
 
 TEST(ComputerOpponent, ThinkStopAndNewGameWhileThinking) {
-  struct Case {
-    const char* name;
-    int level;
-    Then then;
-  } const cases[] = {
-      {"a think", 1, Then::kWait},
-      {"a stop", 3, Then::kStop},
-      {"a new game while thinking", 3, Then::kNewGame},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, level, then] : {std::tuple{"a think", 1, Then::kWait},
+                                          {"a stop", 3, Then::kStop},
+                                          {"a new game while thinking", 3, Then::kNewGame}}) {
+    SCOPED_TRACE(name);
     auto book = std::make_unique<OpeningBook>();
     book->path = "no-such-book.dat";
     book->printFailure = false;
     auto game = std::make_unique<GameHistory>();  // the window's game
     ResetHistory(*game);
-    game->level = c.level;
+    game->level = level;
     game->fixedClock = 1700000000;
     ComputerOpponent computer(*game, *book);
     for (const char* usi : {"7g7f", "3c3d", "8h2b+"}) {
@@ -44,8 +37,8 @@ TEST(ComputerOpponent, ThinkStopAndNewGameWhileThinking) {
     const Position before = game->Current();
     computer.Start();
     EXPECT_EQ(computer.ThinkingMove(), 4);
-    if (c.then == Then::kStop) computer.Stop();
-    if (c.then == Then::kNewGame) {
+    if (then == Then::kStop) computer.Stop();
+    if (then == Then::kNewGame) {
       computer.NewGame();
       EXPECT_FALSE(computer.Thinking());
       EXPECT_FALSE(computer.TakeMove());
@@ -59,7 +52,7 @@ TEST(ComputerOpponent, ThinkStopAndNewGameWhileThinking) {
       if (!think) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ASSERT_TRUE(think);
-    EXPECT_EQ(think->cut, c.then == Then::kStop);
+    EXPECT_EQ(think->cut, then == Then::kStop);
     EXPECT_FALSE(computer.Thinking());
     EXPECT_FALSE(computer.TakeMove());  // taken once
     ASSERT_TRUE(IsLegalMove(before, kComputerSide, think->move));

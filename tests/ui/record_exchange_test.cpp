@@ -8,13 +8,11 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <tuple>
+#include <utility>
 
 #include "shogi/records/game_record.h"
 #include "ui_test_util.h"
-
-using namespace shogi;
-using namespace shogi::ui;
-using namespace shogi::ui::test;
 
 namespace {
 
@@ -48,119 +46,111 @@ const char* const kGame =
 class RecordExchangeTest : public QObject {
   Q_OBJECT
  private slots:
-  void openedFileIsReplayedAndContinued();
-  void refusedFileLeavesTheGame();
-  void pasteTakesGamesAndRefusesOtherPositions();
-  void exportAndCopyWriteTheGame();
-};
-
-// A file dropped on the window opens; then a KIF file (in CP932) by the command; continuing
-// from its end starts a game, during which a drop is not taken.
-void RecordExchangeTest::openedFileIsReplayedAndContinued() {
-  ExchangeApp t;
-  QMimeData data;
-  data.setUrls({QUrl::fromLocalFile(t.Write("dropped.csa", "PI\n+\n+7776FU\n-3334FU\n%TORYO\n"))});
-  const auto dragAndDrop = [&] {  // it enters, then drops
-    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(t.frame, &enter);
-    if (!enter.isAccepted()) return false;
-    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(t.frame, &drop);
-    return true;
-  };
-  QVERIFY(dragAndDrop());
-  QCOMPARE(t.ps().turn, Turn::kReplay);
-  QCOMPARE(t.ps().replayLastMove, 2);
-  t.pick = t.Write("game.kif", QByteArray::fromStdString(*records::WriteGame(
-                                   *records::ReadGame(kGame, records::Format::kKifu, nullptr),
-                                   records::Format::kKif)));
-  t.frame->CommandAction(Command::kOpenFile)->trigger();
-  QVERIFY(t.boxes.empty());
-  QCOMPARE(t.ps().replayLastMove, 4);
-  for (int m = 1; m <= 4; ++m) t.Click(QPoint(300, 200), Qt::RightButton);
-  QCOMPARE(t.view->ShownKind(7, 1), int(kSilver));  // ２二: the silver that took the horse
-  t.game->OnContinue();
-  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
-  QVERIFY(!dragAndDrop());
-  QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
-  QCOMPARE(t.ps().replayLastMove, 4);
-}
-
-void RecordExchangeTest::refusedFileLeavesTheGame() {
-  ExchangeApp t;
-  QVERIFY(t.game->OpenRecordFile(t.Write("a.kifu", kGame)));
-  t.Click(QPoint(300, 200), Qt::RightButton);
-  const auto before = std::make_unique<GameHistory>();
-  std::copy(t.gs().moveRec.begin(), t.gs().moveRec.end(), before->moveRec.begin());
-  const struct {
-    const char *name, *says;  // the message names the file and says where or why
-    QByteArray bytes;
-  } kRefused[] = {
-      {"illegal.kifu", "3行目", "手合割：平手\n   1 ７六歩(77)\n   2 ５五歩(53)\n"},
-      {"handicap.kif", "", QByteArray("手合割：香落ち\n")},
-      {"binary.csa", "", QByteArray("\x00\x01\x02", 3)},
-  };
-  for (const auto& r : kRefused) {
-    t.boxes.clear();
-    QVERIFY(!t.game->OpenRecordFile(t.Write(r.name, r.bytes)));
-    QCOMPARE(int(t.boxes.size()), 1);
-    QVERIFY2(t.boxes[0].contains(r.name) && t.boxes[0].contains(QString::fromUtf8(r.says)),
-             qPrintable(t.boxes[0]));
+  // A file dropped on the window opens; then a KIF file (in CP932) by the command; continuing
+  // from its end starts a game, during which a drop is not taken.
+  void openedFileIsReplayedAndContinued() {
+    ExchangeApp t;
+    QMimeData data;
+    data.setUrls(
+        {QUrl::fromLocalFile(t.Write("dropped.csa", "PI\n+\n+7776FU\n-3334FU\n%TORYO\n"))});
+    const auto dragAndDrop = [&] {  // it enters, then drops
+      QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton,
+                            Qt::NoModifier);
+      QCoreApplication::sendEvent(t.frame, &enter);
+      if (!enter.isAccepted()) return false;
+      QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(t.frame, &drop);
+      return true;
+    };
+    QVERIFY(dragAndDrop());
     QCOMPARE(t.ps().turn, Turn::kReplay);
+    QCOMPARE(t.ps().replayLastMove, 2);
+    t.pick = t.Write("game.kif", QByteArray::fromStdString(*records::WriteGame(
+                                     *records::ReadGame(kGame, records::Format::kKifu, nullptr),
+                                     records::Format::kKif)));
+    t.frame->CommandAction(Command::kOpenFile)->trigger();
+    QVERIFY(t.boxes.empty());
     QCOMPARE(t.ps().replayLastMove, 4);
-    QCOMPARE(t.gs().moveNumber, 1);
-    QVERIFY(t.gs().moveRec == before->moveRec);
+    for (int m = 1; m <= 4; ++m) t.Click(QPoint(300, 200), Qt::RightButton);
+    QCOMPARE(t.view->ShownKind(7, 1), int(kSilver));  // ２二: the silver that took the horse
+    t.game->OnContinue();
+    QVERIFY(!dragAndDrop());
+    QCOMPARE(t.ps().turn, Turn::kPlayerToMove);
+    QCOMPARE(t.ps().replayLastMove, 4);
   }
-}
 
-void RecordExchangeTest::pasteTakesGamesAndRefusesOtherPositions() {
-  ExchangeApp t;
-  const struct {
-    const char* text;
-    int moves;  // -1: refused with a message
-  } kCases[] = {
-      {"position startpos moves 7g7f 3c3d 2g2f", 3},
-      {"V2.2\nPI\n+\n+7776FU\n%TORYO\n", 1},
-      {kGame, 4},
-      {"lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", 0},
-      {"lnsgkgsnl/1r5b1/ppppppppp/9/9/2P6/PP1PPPPPP/1B5R1/LNSGKGSNL w - 2", -1},
-  };
-  for (const auto& c : kCases) {
-    t.boxes.clear();
-    const int before = t.ps().replayLastMove;
-    QGuiApplication::clipboard()->setText(QString::fromUtf8(c.text));
-    t.frame->CommandAction(Command::kPaste)->trigger();
-    QCOMPARE(int(t.boxes.size()), c.moves < 0 ? 1 : 0);
-    QCOMPARE(t.ps().replayLastMove, c.moves < 0 ? before : c.moves);
+  void refusedFileLeavesTheGame() {
+    ExchangeApp t;
+    QVERIFY(t.game->OpenRecordFile(t.Write("a.kifu", kGame)));
+    t.Click(QPoint(300, 200), Qt::RightButton);
+    const auto before = t.gs().moveRec;
+    // The message names the file and says where or why.
+    const std::tuple<const char*, const char*, QByteArray> kRefused[] = {
+        {"illegal.kifu", "3行目", "手合割：平手\n   1 ７六歩(77)\n   2 ５五歩(53)\n"},
+        {"handicap.kif", "", QByteArray("手合割：香落ち\n")},
+        {"binary.csa", "", QByteArray("\x00\x01\x02", 3)},
+    };
+    for (const auto& [name, says, bytes] : kRefused) {
+      t.boxes.clear();
+      QVERIFY(!t.game->OpenRecordFile(t.Write(name, bytes)));
+      QCOMPARE(int(t.boxes.size()), 1);
+      QVERIFY2(t.boxes[0].contains(name) && t.boxes[0].contains(QString::fromUtf8(says)),
+               qPrintable(t.boxes[0]));
+      QCOMPARE(t.ps().turn, Turn::kReplay);
+      QCOMPARE(t.ps().replayLastMove, 4);
+      QCOMPARE(t.gs().moveNumber, 1);
+      QVERIFY(t.gs().moveRec == before);
+    }
   }
-  QVERIFY(t.boxes[0].contains(QString::fromUtf8("平手")));
-}
 
-void RecordExchangeTest::exportAndCopyWriteTheGame() {
-  ExchangeApp t;
-  QVERIFY(t.game->OpenRecordFile(t.Write("in.kifu", kGame)));
-  t.Click(QPoint(300, 200), Qt::RightButton);
-  t.Click(QPoint(300, 200), Qt::RightButton);
-  const auto original = records::ReadGame(kGame, records::Format::kKifu, nullptr);
-  // The whole game being replayed, in the format of the chosen filter.
-  t.pick = t.dir.filePath("out");
-  t.filter = "CSA (*.csa)";
-  t.frame->CommandAction(Command::kExport)->trigger();
-  QFile csa(t.dir.filePath("out.csa"));
-  QVERIFY(csa.open(QIODevice::ReadOnly));
-  const auto back = records::ReadGame(csa.readAll().toStdString(), records::Format::kCsa, nullptr);
-  QVERIFY(back && back->moves == original->moves && back->ending == records::Ending::kResign);
-  QCOMPARE(back->startTime, original->startTime);
+  void pasteTakesGamesAndRefusesOtherPositions() {
+    ExchangeApp t;
+    // The text and the moves it gives (-1: refused with a message).
+    const std::pair<const char*, int> kCases[] = {
+        {"position startpos moves 7g7f 3c3d 2g2f", 3},
+        {"V2.2\nPI\n+\n+7776FU\n%TORYO\n", 1},
+        {"lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", 0},
+        {kGame, 4},
+        {"lnsgkgsnl/1r5b1/ppppppppp/9/9/2P6/PP1PPPPPP/1B5R1/LNSGKGSNL w - 2", -1},
+    };
+    for (const auto& [text, moves] : kCases) {
+      t.boxes.clear();
+      const int before = t.ps().replayLastMove;
+      const auto game = t.gs().moveRec;
+      QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
+      t.frame->CommandAction(Command::kPaste)->trigger();
+      QCOMPARE(int(t.boxes.size()), moves < 0 ? 1 : 0);
+      QCOMPARE(t.ps().replayLastMove, moves < 0 ? before : moves);
+      if (moves < 0) QVERIFY(t.gs().moveRec == game);
+    }
+    QVERIFY(t.boxes[0].contains(QString::fromUtf8("平手")));
+  }
 
-  t.frame->CommandAction(Command::kCopyKif)->trigger();
-  const auto copied =
-      records::ReadPastedGame(QGuiApplication::clipboard()->text().toStdString(), nullptr);
-  QVERIFY(copied && copied->moves == original->moves);
-  // The position shown, after two moves.
-  t.frame->CommandAction(Command::kCopySfen)->trigger();
-  QCOMPARE(QGuiApplication::clipboard()->text(),
-           QString::fromStdString(*records::SfenAfter(*original, 2)));
-}
+  void exportAndCopyWriteTheGame() {
+    ExchangeApp t;
+    QVERIFY(t.game->OpenRecordFile(t.Write("in.kifu", kGame)));
+    for (int m = 1; m <= 2; ++m) t.Click(QPoint(300, 200), Qt::RightButton);
+    const auto original = records::ReadGame(kGame, records::Format::kKifu, nullptr);
+    // The whole game being replayed, in the format of the chosen filter.
+    t.pick = t.dir.filePath("out");
+    t.filter = "CSA (*.csa)";
+    t.frame->CommandAction(Command::kExport)->trigger();
+    QFile csa(t.dir.filePath("out.csa"));
+    QVERIFY(csa.open(QIODevice::ReadOnly));
+    const auto back =
+        records::ReadGame(csa.readAll().toStdString(), records::Format::kCsa, nullptr);
+    QVERIFY(back && back->moves == original->moves && back->ending == records::Ending::kResign);
+    QCOMPARE(back->startTime, original->startTime);
+    t.frame->CommandAction(Command::kCopyKif)->trigger();
+    const auto copied =
+        records::ReadPastedGame(QGuiApplication::clipboard()->text().toStdString(), nullptr);
+    QVERIFY(copied && copied->moves == original->moves);
+    // The position shown, after two moves.
+    t.frame->CommandAction(Command::kCopySfen)->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QString::fromStdString(*records::SfenAfter(*original, 2)));
+  }
+};
 
 QTEST_MAIN(RecordExchangeTest)
 #include "record_exchange_test.moc"

@@ -12,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "shogi/rules/attacks.h"
 #include "shogi/ui/dialogs.h"
 #include "shogi/ui/game_controller.h"
 #include "shogi/ui/layout.h"
@@ -28,10 +27,9 @@ struct Script {
   int firstPlayer = 0;
   QString level = "Easy", slot = QString::fromUtf8("セーブデータ①");
   bool promote = true, saveRecord = false;
-
-  std::vector<QString> asked;     // class names of the dialogs, in order
-  std::vector<QString> messages;  // messages of the end-of-game and notice dialogs
-  std::vector<QString> boxes;     // "text|informative text" of message boxes
+  // The dialogs' class names in order, the end-of-game and notice dialogs' messages, and the
+  // message boxes as "text|informative text".
+  std::vector<QString> asked, messages, boxes;
 };
 
 struct TestApp {
@@ -98,26 +96,17 @@ struct TestApp {
   }
   static QPoint CellCentre(int f, int r) { return CellRect(f, r).center(); }
 
-  // Waits for the thinking thread and finishes the computer's turn on the timer.
-  bool FinishComputer(int seconds = 120) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!ps().computer->Ready()) {
-      if (std::chrono::steady_clock::now() > end) return false;
+  // Waits for the thinking thread (two minutes at most) and ends the computer's turn.
+  bool FinishComputer() {
+    for (int i = 0; i < 24000 && !ps().computer->Ready(); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    if (!ps().computer->Ready()) return false;
     Tick();
     return true;
   }
   void Tick() {
     nowMs += 100;
     game->OnTimer();
-  }
-
-  // A position for move-entry tests: only the given pieces, the player to move.
-  void SetPosition(const Position& p) {
-    gs().snapshot[gs().moveNumber] = p;
-    view->RefreshViewPosition();
-    view->RedrawBoard(Redraw::kWhole);
   }
 
   std::unique_ptr<CShogiApp> app;
@@ -131,3 +120,8 @@ struct TestApp {
 };
 
 }  // namespace shogi::ui::test
+
+// The tests of the window are written in the program's own namespaces.
+using namespace shogi;
+using namespace shogi::ui;
+using namespace shogi::ui::test;
