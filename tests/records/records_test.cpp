@@ -36,11 +36,10 @@ std::string ReadBytes(const fs::path& path) {
 void WriteBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
+// A golden file, or else a file of another program.
 std::string Golden(const std::string& name) {
-  return ReadBytes(fs::path(SHOGI_RECORDS_GOLDEN_DIR) / name);
-}
-std::string Real(const std::string& name) {
-  return ReadBytes(fs::path(SHOGI_RECORDS_REAL_DIR) / name);
+  const fs::path golden = fs::path(SHOGI_RECORDS_GOLDEN_DIR) / name;
+  return ReadBytes(fs::exists(golden) ? golden : fs::path(SHOGI_RECORDS_REAL_DIR) / name);
 }
 Format FormatOf(const std::string& name) {
   return FormatOfPath(name).value();
@@ -63,10 +62,10 @@ std::unique_ptr<GameState> GameOf(int firstMover, int level, const std::string& 
   gs->playerSeconds = man;
   return gs;
 }
-std::unique_ptr<GameState> PersonFirstGame() {
+auto PersonFirstGame() {
   return GameOf(1, 1, "7g7f 3c3d 8h2b+ 3a2b 7f7e 3d3e B*5e", 123, 456);
 }
-std::unique_ptr<GameState> ComputerFirstGame() {
+auto ComputerFirstGame() {
   return GameOf(2, 2, "7g7f 3c3d 8h2b+ 3a2b B*5e", 7, 1234);
 }
 
@@ -108,12 +107,11 @@ class RecordFileTest : public ::testing::Test {
     loaded->gamePhase = 2;
     const LoadResult r = Load("kifu02.dat", loaded.get());
     ASSERT_TRUE(r.Loaded()) << r.problem;
-    EXPECT_EQ(std::tuple(r.replayLastMove, loaded->moveNumber, loaded->gamePhase),
-              std::tuple(saved.moveNumber, 0, 0));
     EXPECT_EQ(
-        std::tuple(loaded->firstMover, loaded->level, loaded->computerSeconds,
-                   loaded->playerSeconds),
-        std::tuple(saved.firstMover, saved.level, saved.computerSeconds, saved.playerSeconds));
+        std::tuple(r.replayLastMove, loaded->moveNumber, loaded->gamePhase, loaded->firstMover,
+                   loaded->level, loaded->computerSeconds, loaded->playerSeconds),
+        std::tuple(saved.moveNumber, 0, 0, saved.firstMover, saved.level, saved.computerSeconds,
+                   saved.playerSeconds));
     for (int i = 0; i <= saved.moveNumber; ++i) {
       EXPECT_TRUE(loaded->moveRec[i] == saved.moveRec[i] &&
                   loaded->snapshot[i] == saved.snapshot[i])
@@ -224,11 +222,11 @@ TEST_F(RecordFileTest, LoadsWhatItWritesAndOnlyRegularFiles) {
 // A file system that breaks off saves in the ways a crash or a full disk would.
 class BreakingFileSystem : public RecordFileSystem {
  public:
-  enum class Break { kNone, kOpen, kHalfWritten, kRename, kReadOnly };
+  enum class Break { kNone, kOpen, kHalfWritten, kRename };
   explicit BreakingFileSystem(Break b) : break_(b) {}
 
-  ReadStatus ReadAll(const std::string& path, std::string& bytes) override {
-    return DefaultFileSystem().ReadAll(path, bytes);
+  ReadStatus ReadAll(const std::string& p, std::string& b) override {
+    return DefaultFileSystem().ReadAll(p, b);
   }
   WriteStatus WriteAll(const std::string& path, std::string_view bytes) override {
     written.push_back(path);
@@ -246,9 +244,7 @@ class BreakingFileSystem : public RecordFileSystem {
   }
   void Remove(const std::string& path) override { DefaultFileSystem().Remove(path); }
   std::optional<unsigned> Mode(const std::string& path) override {
-    auto mode = DefaultFileSystem().Mode(path);
-    if (mode && break_ == Break::kReadOnly) *mode &= ~0222u;  // chmod a-w
-    return mode;
+    return DefaultFileSystem().Mode(path);
   }
   std::vector<std::string> written, renamed;
 
@@ -262,15 +258,14 @@ TEST_F(RecordFileTest, InterruptedSaveKeepsTheOldRecord) {
   const fs::path path = dir_ / "kifu01.dat";
   auto gs = PersonFirstGame();
   using B = BreakingFileSystem::Break;
-  for (auto b : {B::kNone, B::kOpen, B::kHalfWritten, B::kRename, B::kReadOnly}) {
+  for (auto b : {B::kNone, B::kOpen, B::kHalfWritten, B::kRename}) {
     SCOPED_TRACE(static_cast<int>(b));
     WriteBytes(path, Golden("computer_first.dat"));
     BreakingFileSystem files(b);
     ::testing::internal::CaptureStdout();
     std::string why;
     EXPECT_EQ(SaveRecord(*gs, path.string(), files, &why), b == B::kNone);
-    const bool openFailed = b == B::kOpen || b == B::kReadOnly;
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), openFailed ? "cannot open file\n" : "");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), b == B::kOpen ? "cannot open file\n" : "");
     EXPECT_FALSE(fs::exists(TemporaryPathFor(path.string())));
     if (b == B::kNone) {
       ASSERT_EQ(files.written.size(), 1u);
@@ -419,7 +414,7 @@ TEST(RealWorldRecords, AreReadToTheirMovesEndAndTimes) {
   };
   for (const auto& c : kCases) {
     ReadError error;
-    const auto r = ReadGame(Real(c.file), FormatOf(c.file), &error);
+    const auto r = ReadGame(Golden(c.file), FormatOf(c.file), &error);
     ASSERT_TRUE(r) << c.file << ": " << error.Text();
     ASSERT_EQ(static_cast<int>(r->moves.size()), c.moves) << c.file;
     EXPECT_EQ(std::tuple(r->firstMover, MoveToUsi(r->moves.back(), r->firstMover), r->ending,
@@ -434,26 +429,23 @@ TEST(RecordRefusals, NameTheLine) {
   const std::string start = "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSN";
   std::string tooLong = "position startpos moves";
   for (const MoveRec& m : RandomGame(4, 299, 1).moves) tooLong += " " + MoveToUsi(m, 1);
+  const Format kKif = Format::kKif, kCsa = Format::kCsa, kUsi = Format::kUsi;
+  // clang-format off
   const std::tuple<std::string, Format, int> kCases[] = {
-      {"手合割：香落ち\n   1 ７六歩(77)\n", Format::kKif, 1},
-      {"先手：a\n後手番\n", Format::kKif, 2},
-      {"手合割：平手\n   1 ７六歩(77)\n   2 ３五歩(34)\n", Format::kKif, 3},
-      {"手合割：平手\n   1 ５五歩(57)\n", Format::kKif, 2},
-      {"手合割：平手\n   1 ７六歩(77)\n   3 ３四歩(33)\n", Format::kKif, 3},
-      {"手合割：平手\n   1 ７六歩\n   2 ５二金\n", Format::kKif, 3},  // which gold?
-      {"手合割：平手\n   1 ７六歩(77)   ( 0:99/00:00:00)\n", Format::kKif, 2},
-      {"先手の持駒：歩\n", Format::kKif, 1},
-      {"V2.2\nPI82HI22KA\n+\n", Format::kCsa, 2},
-      {"V2.2\nPI\n-\n", Format::kCsa, 3},
-      {"V2.2\nPI\n+\n+7776FU\n+3334FU\n", Format::kCsa, 5},
-      {"V2.2\nPI\n+\n+7775FU\n", Format::kCsa, 4},
-      {"V2.2\nPI\n+\n+8822KA\n", Format::kCsa, 4},  // a bishop moving as a horse
-      {"position sfen " + start + "1 b - 1 moves 7g7f", Format::kUsi, 1},  // no lance
-      {"position startpos moves 7g7f 7g7f", Format::kUsi, 1},
-      {tooLong + " 5i5h", Format::kUsi, 1},  // one more move than a game holds
-      {std::string("\x01\x00\x02", 3), Format::kKif, 0},
-      {"hello world\n", Format::kKif, 0},
-      {"hello world\n", Format::kCsa, 1},
+      {"手合割：香落ち\n   1 ７六歩(77)\n", kKif, 1},   {"先手：a\n後手番\n", kKif, 2},
+      {"手合割：平手\n   1 ７六歩(77)\n   2 ３五歩(34)\n", kKif, 3},
+      {"手合割：平手\n   1 ５五歩(57)\n", kKif, 2},     {"先手の持駒：歩\n", kKif, 1},
+      {"手合割：平手\n   1 ７六歩(77)\n   3 ３四歩(33)\n", kKif, 3},
+      {"手合割：平手\n   1 ７六歩\n   2 ５二金\n", kKif, 3},  // which gold?
+      {"手合割：平手\n   1 ７六歩(77)   ( 0:99/00:00:00)\n", kKif, 2},
+      {"V2.2\nPI82HI22KA\n+\n", kCsa, 2},              {"V2.2\nPI\n-\n", kCsa, 3},
+      {"V2.2\nPI\n+\n+7776FU\n+3334FU\n", kCsa, 5},    {"V2.2\nPI\n+\n+7775FU\n", kCsa, 4},
+      {"V2.2\nPI\n+\n+8822KA\n", kCsa, 4},  // a bishop moving as a horse
+      {"position sfen " + start + "1 b - 1 moves 7g7f", kUsi, 1},  // no lance
+      {"position startpos moves 7g7f 7g7f", kUsi, 1},
+      {tooLong + " 5i5h", kUsi, 1},  // one more move than a game holds
+      {std::string("\x01\x00\x02", 3), kKif, 0},
+      {"hello world\n", kKif, 0},                       {"hello world\n", kCsa, 1},
   };
   for (const auto& [text, format, line] : kCases) {
     ReadError error;
@@ -461,25 +453,21 @@ TEST(RecordRefusals, NameTheLine) {
     EXPECT_EQ(error.line, line) << error.Text();
     EXPECT_FALSE(error.reason.empty());
   }
-  const std::pair<std::string, int> kPasted[] = {
-      // the moves taken, or -1: refused
-      {"position startpos moves 7g7f 3c3d", 2},
-      {"startpos moves 7g7f", 1},
-      {"  sfen " + start + "L b - 1 moves 2g2f\n", 1},
-      {start + "L b - 1", 0},
+  const std::pair<std::string, int> kPasted[] = {  // the moves taken, or -1: refused
+      {"position startpos moves 7g7f 3c3d", 2},          {"startpos moves 7g7f", 1},
+      {"  sfen " + start + "L b - 1 moves 2g2f\n", 1},   {start + "L b - 1", 0},
       {"lnsgkgsnl/1r5b1/ppppppppp/9/9/2P6/PP1PPPPPP/1B5R1/LNSGKGSNL w - 2", -1},
-      {"V2.2\nPI\n+\n+7776FU\n-3334FU\n%TORYO\n", 2},
-      {"+7776FU\n-3334FU\n", 2},
+      {"V2.2\nPI\n+\n+7776FU\n-3334FU\n%TORYO\n", 2}, {"+7776FU\n-3334FU\n", 2},
       {"手合割：平手\r\n1 ７六歩(77)\r\n2 ３四歩(33)\r\n3 ２二角成(88)\r\n", 3},
       {"some words", -1},
   };
+  // clang-format on
   for (const auto& [text, moves] : kPasted) {
     const auto r = ReadPastedGame(text, nullptr);
     EXPECT_EQ(r ? static_cast<int>(r->moves.size()) : -1, moves) << text;
   }
 }
 
-// Every ending is read from KIF and CSA, and the closing line names the winner.
 TEST(RecordEndings, EveryEndingIsReadAndTheClosingLineNamesTheWinner) {
   using E = Ending;
   // clang-format off
@@ -534,8 +522,7 @@ TEST(RecordFuzz, DamagedFilesAreRefusedOrSound) {
   for (const std::string name :
        {"person_first.kif", "person_first.csa", "long.kifu", "long.csa", "computer_first.usi",
         "long.dat", "kfw_crlf.kif", "bom_utf8.kif", "wars.kif", "floodgate.csa", "oneline.csa"}) {
-    const std::string base =
-        fs::exists(fs::path(SHOGI_RECORDS_GOLDEN_DIR) / name) ? Golden(name) : Real(name);
+    const std::string base = Golden(name);
     for (int round = 0; round < 150; ++round) {
       std::string s = base;
       for (int e = 1 + static_cast<int>(rng() % 4); e > 0 && !s.empty(); --e) {
