@@ -110,22 +110,24 @@ TEST(ReadOutTest, GamesMoveByMove) {
   }
 }
 
+std::string MusicFile(int n) {
+  return std::string(SHOGI_MUSIC_DIR) + "/BGM0" + std::to_string(n) + ".mid";
+}
+
+// Without a tempo event a quarter note lasts 0.5 s; the last file has two quarters at 120 bpm,
+// then a change to 60 bpm and two more: 1 s + 2 s.
 TEST(SmfLengthTest, LengthsFollowTheTempo) {
   for (int n = 0; n <= 4; ++n) {  // the game's pieces: the opening, then four of a minute
-    std::ifstream in(std::string(SHOGI_MUSIC_DIR) + "/BGM0" + std::to_string(n) + ".mid");
+    std::ifstream in(MusicFile(n));
     const std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
     EXPECT_NEAR(SmfLengthSeconds(bytes).value(), n == 0 ? 30 : 60, 1e-3) << n;
   }
-  EXPECT_NEAR(SmfLengthSeconds(MakeSmf(4, 120)).value(), 2.0, 1e-9);
-  EXPECT_NEAR(SmfLengthSeconds(MakeSmf(3, 60)).value(), 3.0, 1e-9);
-  EXPECT_NEAR(SmfLengthSeconds(MakeSmf(2, 240)).value(), 0.5, 1e-9);
-  // Without a tempo event a quarter note lasts 0.5 s.
-  EXPECT_NEAR(SmfLengthSeconds(SmfOf({0x83, 0x60, 0xff, 0x2f, 0x00})).value(), 0.5, 1e-9);
-  // Two quarters at 120 bpm, then a change to 60 bpm and two more: 1 s + 2 s.
-  EXPECT_NEAR(SmfLengthSeconds(SmfOf({0x00, 0xff, 0x51, 0x03, 0x07, 0xa1, 0x20, 0x87, 0x40, 0xff,
-                                      0x51, 0x03, 0x0f, 0x42, 0x40, 0x87, 0x40, 0xff, 0x2f, 0x00}))
-                  .value(),
-              3.0, 1e-9);
+  // clang-format off
+  for (const auto& [smf, seconds] : {std::pair{MakeSmf(4, 120), 2.0}, {MakeSmf(3, 60), 3.0},
+       {MakeSmf(2, 240), 0.5}, {SmfOf({0x83, 0x60, 0xff, 0x2f, 0x00}), 0.5},
+       {SmfOf({0x00, 0xff, 0x51, 0x03, 0x07, 0xa1, 0x20, 0x87, 0x40, 0xff, 0x51, 0x03, 0x0f, 0x42,
+               0x40, 0x87, 0x40, 0xff, 0x2f, 0x00}), 3.0}})  // clang-format on
+    EXPECT_NEAR(SmfLengthSeconds(smf).value(), seconds, 1e-9);
 }
 
 TEST(SmfLengthTest, MalformedFilesHaveNoLength) {
@@ -140,9 +142,6 @@ TEST(SmfLengthTest, MalformedFilesHaveNoLength) {
 
 double SecondsSince(Clock::time_point t) {
   return std::chrono::duration<double>(Clock::now() - t).count();
-}
-std::string MusicFile(int n) {
-  return std::string(SHOGI_MUSIC_DIR) + "/BGM0" + std::to_string(n) + ".mid";
 }
 
 // A stand-in for the window thread: it calls Pump when the mixer's wake function was called,
