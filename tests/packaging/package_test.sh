@@ -89,15 +89,13 @@ mkdir "$work/elsewhere"
 grep -q '^readyok' "$work/engine.out" || fail "shogi-engine did not answer isready"
 ! grep -qE 'cannot open (book )?file' "$work/engine.out" || fail "shogi-engine cannot open its book"
 grep -F "\"$x/usr/share/games/shogi/joseki.dat\", O_RDONLY" "$work/engine.trace" |
-  grep -qE '\) = [0-9]+$' ||
-  fail "shogi-engine did not read $x/usr/share/games/shogi/joseki.dat"
+  grep -qE '\) = [0-9]+$' || fail "shogi-engine did not read $x/usr/share/games/shogi/joseki.dat"
 echo "shogi-engine read the installed book from another folder"
 
 # -- The shogi command: a fresh player folder, the movie, then the game.
 home="$work/home with spaces"
 folder="$home/.local/share/shogi"
-mkdir -p "$home" "$work/runtime" "$work/trace"
-chmod 700 "$work/runtime"
+mkdir -p "$home" "$work/trace" && mkdir -m 700 "$work/runtime"
 for tool in xvfb-run xdotool strace; do command -v $tool > /dev/null || fail "$tool is needed"; done
 cat > "$work/play.sh" << 'SCRIPT'
 #!/usr/bin/env bash
@@ -139,12 +137,9 @@ folder_re="$(printf '%s' "$folder" | sed 's/[][\.*^$(){}+?|/]/\\&/g')"
 opened 'Q\.AVI' || fail "the launcher did not open Q.AVI in the player's folder"
 
 [ -d "$folder" ] || fail "the player's folder $folder was not made"
-for name in "${data[@]}"; do
-  [ -L "$folder/$name" ] && [ "$(readlink "$folder/$name")" = "$x/usr/share/games/shogi/$name" ] ||
-    fail "$folder/$name is not a link to the installed file"
-done
-[ "$(readlink "$folder/shogi")" = "$x/usr/lib/games/shogi/shogi" ] ||
-  fail "$folder/shogi is not a link to the game program"
+links() { [ "$(readlink "$folder/$1")" = "$2" ] || fail "$folder/$1 is no link to $2"; }
+for name in "${data[@]}"; do links "$name" "$x/usr/share/games/shogi/$name"; done
+links shogi "$x/usr/lib/games/shogi/shogi"
 [ -f "$folder/check.dat" ] && [ ! -L "$folder/check.dat" ] || fail "check.dat was not written"
 ! ls "$folder"/kifu0?.dat > /dev/null 2>&1 || fail "a record was written though nothing was saved"
 # The game ran from the player's folder and read the book and the music there, through the links.
@@ -169,10 +164,9 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_DATA_HOME HOME="$home" XDG_RUNTIME_DIR=
 [ "$(cat "$folder/kifu01.dat")" = 'my record' ] || fail "kifu01.dat was changed"
 [ "$(cat "$folder/check.dat")" = 'probe' ] || fail "check.dat was changed"
 [ ! -e "$folder/BGM09.mid" ] && [ ! -L "$folder/BGM09.mid" ] || fail "the stale link stayed"
-[ "$(readlink "$folder/joseki.dat")" = "$x/usr/share/games/shogi/joseki.dat" ] ||
-  fail "the link of an earlier install was not renewed"
-[ "$(readlink "$folder/Q.AVI")" = "$x/usr/share/games/shogi/Q.AVI" ] || fail "Q.AVI not relinked"
-[ "$(readlink "$folder/notes")" = /etc/hostname ] || fail "the player's own link was removed"
+links joseki.dat "$x/usr/share/games/shogi/joseki.dat"  # renewed
+links Q.AVI "$x/usr/share/games/shogi/Q.AVI"            # made again
+links notes /etc/hostname                               # left alone
 
 # -- A folder that cannot be made is reported clearly.
 touch "$work/a-file"
