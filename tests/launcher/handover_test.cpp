@@ -22,17 +22,13 @@
 #include "start_command.h"
 #include "test_util.h"
 
+namespace launcher_test {
 namespace {
 
 using launcher::HandOver;
 using launcher::InstanceLock;
 using launcher::ReadStartCommand;
 using launcher::StartCommand;
-using launcher_test::TempDir;
-using launcher_test::WaitFor;
-using launcher_test::WaitForLine;
-using launcher_test::WriteFile;
-using launcher_test::WriteScript;
 
 // START.TXT: the command is the first bytes of the file up to the first line end, at most 50 of
 // them, without blanks at its end.
@@ -52,8 +48,7 @@ TEST(launcherStartTxt, FirstLineOfAtMost50BytesWithoutTrailingBlanks) {
   const pid_t child = ::fork();
   if (child == 0) _exit(ReadStartCommand(file).empty() ? 0 : 1);
   int status = 0;
-  const bool ended =
-      launcher_test::WaitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 3);
+  const bool ended = WaitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 3);
   if (!ended) ::kill(child, SIGKILL), ::waitpid(child, &status, 0);
   EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << "reading a pipe blocked";
 }
@@ -226,3 +221,4 @@ TEST(launcherHandOver, FailuresAreReportedToTheCallerOnly) {
 }
 
 }  // namespace
+}  // namespace launcher_test

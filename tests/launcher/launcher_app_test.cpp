@@ -18,13 +18,11 @@
 
 extern char** environ;
 
+namespace launcher_test {
 namespace {
 
 using launcher::Launcher;
 using launcher::LauncherOptions;
-using launcher_test::TempDir;
-using launcher_test::WaitFor;
-using launcher_test::WriteFile;
 using Strings = std::vector<std::string>;
 
 class launcherApp : public ::testing::Test {
@@ -60,7 +58,6 @@ class launcherApp : public ::testing::Test {
     event.type = SDL_KEYUP;
     SDL_PushEvent(&event);
   }
-  // True when any pixel of the back buffer is not black.
   static bool ShowsAPicture(Launcher& app) {
     std::vector<uint32_t> pixels;
     return app.draw().ReadBackBuffer(&pixels) &&
@@ -98,7 +95,7 @@ TEST_F(launcherApp, MoviePlaysUntilEscapeHandsOverOnce) {
 // A movie that is missing, not a movie, cut, or a pipe: one error box, then an empty window
 // until Escape, and the hand-over as usual.
 TEST_F(launcherApp, BadMovieShowsAnErrorThenAnEmptyWindowUntilEscape) {
-  const std::string real = launcher_test::ReadFile(LAUNCHER_MOVIE);
+  const std::string real = ReadFile(LAUNCHER_MOVIE);
   for (const std::string kind : {"missing", "garbage", "cut", "fifo"}) {
     SCOPED_TRACE(kind);
     messages_.clear();
@@ -106,9 +103,7 @@ TEST_F(launcherApp, BadMovieShowsAnErrorThenAnEmptyWindowUntilEscape) {
     std::filesystem::remove(dir_ / "Q.AVI");
     if (kind == "garbage") WriteFile(dir_ / "Q.AVI", std::string(100000, '\x17'));
     if (kind == "cut") WriteFile(dir_ / "Q.AVI", real.substr(0, 2000));
-    if (kind == "fifo") {
-      ASSERT_EQ(::mkfifo((dir_ / "Q.AVI").c_str(), 0600), 0);
-    }
+    ASSERT_TRUE(kind != "fifo" || ::mkfifo((dir_ / "Q.AVI").c_str(), 0600) == 0);
     Launcher app(Options());
     ASSERT_TRUE(app.Start());
     StepFor(app, 0.3);
@@ -152,9 +147,7 @@ TEST_F(launcherApp, HandOverOfNothingOrOfWhatCannotStart) {
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_TRUE(app.finished());
     EXPECT_EQ(app.exitCode(), 0);
-    if (*startTxt) {
-      EXPECT_NE(said.find("\"./no-such-game\""), std::string::npos) << said;
-    }
+    EXPECT_TRUE(!*startTxt || said.find("\"./no-such-game\"") != std::string::npos) << said;
     EXPECT_TRUE(messages_.empty());
   }
   EXPECT_EQ(handedOver_, Strings{""});
@@ -166,7 +159,7 @@ TEST_F(launcherApp, SecondLauncherExitsAtOnceAndRaisesTheFirst) {
   // The real program, as a second start by the same user, from another folder whose command
   // would leave a mark if it ran. It finds the first one's lock through XDG_RUNTIME_DIR.
   TempDir other;
-  launcher_test::WriteScript(other / "game", "echo ran > ran.txt\n");
+  WriteScript(other / "game", "echo ran > ran.txt\n");
   WriteFile(other / "START.TXT", "./game\r\n");
   ::setenv("XDG_RUNTIME_DIR", lockDir_.path().c_str(), 1);
   posix_spawn_file_actions_t actions;
@@ -189,3 +182,4 @@ TEST_F(launcherApp, SecondLauncherExitsAtOnceAndRaisesTheFirst) {
 }
 
 }  // namespace
+}  // namespace launcher_test
