@@ -30,8 +30,6 @@ using launcher::InstanceLock;
 using launcher::ReadStartCommand;
 using launcher::StartCommand;
 
-// START.TXT: the command is the first bytes of the file up to the first line end, at most 50 of
-// them, without blanks at its end.
 TEST(launcherStartTxt, FirstLineOfAtMost50BytesWithoutTrailingBlanks) {
   TempDir dir;
   const std::filesystem::path file = dir / "START.TXT";
@@ -53,7 +51,6 @@ TEST(launcherStartTxt, FirstLineOfAtMost50BytesWithoutTrailingBlanks) {
   EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << "reading a pipe blocked";
 }
 
-// Seeded random files; run in the sanitizer build, any memory error in the reader shows here.
 TEST(launcherFuzz, StartTxtReaderKeepsItsPromises) {
   std::mt19937 rng(20240601);
   TempDir dir;
@@ -127,7 +124,6 @@ TEST(launcherInstance, SecondLauncherRaisesTheFirst) {
   EXPECT_FALSE(WaitFor([&] { return raised > 1; }, 0.2));
 }
 
-// A folder that others can write is not used, nor taken as the default runtime folder.
 TEST(launcherInstance, FolderThatOthersCanWriteIsNotUsed) {
   TempDir dir;
   ::chmod(dir.path().c_str(), 0777);
@@ -199,7 +195,7 @@ TEST(launcherHandOver, NothingInTheCommandIsInterpreted) {
   }
 }
 
-// What cannot start fails for the caller alone; without an opener only programs start.
+// Without an opener only programs start.
 TEST(launcherHandOver, FailuresAreReportedToTheCallerOnly) {
   TempDir dir;
   WriteFile(dir / "broken", "not a program\n");  // executable, but the system cannot run it

@@ -1,5 +1,4 @@
-// The movie: decoding the opening movie, damaged movies, the choice of the picture to show, and
-// playback.
+// The movie: decoding, damaged movies, the choice of the picture to show, playback.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -88,10 +87,8 @@ TEST(launcherMovie, OpeningMovieDecodesToItsEnd) {
   EXPECT_TRUE(wood >> 24 == 255 && r > 150 && r > g + 20 && g > b + 30) << std::hex << wood;
 }
 
-// An empty file is no movie, and a name is a file name, never a request for another of FFmpeg's
-// protocols. Seeded random damage (header bits, bytes anywhere, a cut, a run of noise) is
-// refused or read to an end with sound pictures; run in the sanitizer build, any memory error
-// in the reader shows here.
+// An empty file is no movie, and a name is never another of FFmpeg's protocols. Damaged movies
+// (header bits, bytes anywhere, a cut, a run of noise) are refused or read to an end.
 TEST(launcherFuzz, MovieReaderSurvivesDamagedMovies) {
   TempDir dir;
   const std::filesystem::path file = dir / "Q.AVI";

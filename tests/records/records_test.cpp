@@ -122,8 +122,7 @@ class RecordFileTest : public ::testing::Test {
   fs::path dir_;
 };
 
-// Both golden slots are written byte for byte and read back to the same game, as are a record
-// without moves and one where promotions of every kind of piece are declined.
+// Also a record without moves and one where promotions of every kind of piece are declined.
 TEST_F(RecordFileTest, SavedRecordsAreGoldenAndLoadBack) {
   for (auto [make, golden] : {std::pair{&PersonFirstGame, "person_first.dat"},
                               std::pair{&ComputerFirstGame, "computer_first.dat"}}) {
@@ -143,7 +142,7 @@ TEST_F(RecordFileTest, SavedRecordsAreGoldenAndLoadBack) {
   EXPECT_FALSE(FormatRecord(*unnamed).has_value());
 }
 
-// Each edit of a golden slot breaks one thing; the record is refused and the game kept.
+// Each edit of a golden slot breaks one thing.
 TEST_F(RecordFileTest, RefusesBrokenRecords) {
   const std::string text = Cp932ToUtf8(Golden("person_first.dat")).value();
   // clang-format off
@@ -252,8 +251,7 @@ class BreakingFileSystem : public RecordFileSystem {
   Break break_;
 };
 
-// A save writes a file beside the slot and renames it over; one that breaks off at any step
-// keeps the old record and leaves no temporary file behind.
+// A save writes a file beside the slot and renames it over; no temporary file is left.
 TEST_F(RecordFileTest, InterruptedSaveKeepsTheOldRecord) {
   const fs::path path = dir_ / "kifu01.dat";
   auto gs = PersonFirstGame();
@@ -493,8 +491,6 @@ TEST(RecordEndings, EveryEndingIsReadAndTheClosingLineNamesTheWinner) {
   }
 }
 
-// A game of the window ends in mate when the side to move has no move left; the position shown
-// is given as SFEN.
 TEST(RecordOfGame, FindsMateAndTellsTheSfen) {
   const auto r = ReadGame(
       "position startpos moves 7g7f 1a1b 8h3c+ 2b3c 2h9h 3c6f 4i4h 4c4d 3i2h 3a2b 4h4i B*9d "
@@ -513,8 +509,7 @@ TEST(RecordOfGame, FindsMateAndTellsTheSfen) {
             "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1");
 }
 
-// Seeded random damage to golden and real files: the readers never crash or hang, and what
-// they take is a sound game.
+// Seeded random damage: the readers never crash or hang, and what they take is a sound game.
 TEST(RecordFuzz, DamagedFilesAreRefusedOrSound) {
   std::mt19937 rng(20261207);
   auto scratch = std::make_unique<GameState>();

@@ -1,7 +1,5 @@
-// Sound: the read-out of moves, the lengths of MIDI files (which decide when a piece has
-// ended), and the SDL2_mixer output: on the dummy driver, which plays in real time, clips in
-// sequence, the game's clips and MIDI files and the timing of the music's end notifications; on
-// the disk driver what is heard; with no usable driver, silence without a word.
+// Sound: the read-out of moves, MIDI lengths, and the SDL2_mixer output on the dummy driver
+// (real time), the disk driver (what is heard) and no usable driver.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -193,9 +191,8 @@ class MixerTest : public ::testing::Test {
   std::function<void()> onEnd;
 };
 
-// Every clip of the game loads; queued clips play one after another without blocking the
-// caller, each in full and without a gap; an unknown clip plays nothing and a second mixer
-// stays silent.
+// Queued clips play without blocking the caller, each in full and without a gap; an unknown
+// clip plays nothing and a second mixer stays silent.
 TEST_F(MixerTest, ClipsPlayOneAfterAnother) {
   for (const std::string& name : AllClipNames()) {
     EXPECT_TRUE(audio.LoadClip(name) && audio.ClipSeconds(name) > 0.02) << name;
@@ -239,8 +236,8 @@ TEST_F(MixerTest, ClipsPlayOneAfterAnother) {
   EXPECT_EQ(idle, 1);
 }
 
-// Each of the game's pieces plays; closing it, or a halt mid-piece, ends it once (not again at
-// its length), and an end overtaken by a new piece is dropped.
+// Closing a piece, or a halt mid-piece, ends it once (not again at its length); an end
+// overtaken by a new piece is dropped.
 TEST_F(MixerTest, ClosingEndsAPieceOnce) {
   for (std::size_t n = 0; n <= 4; ++n) {
     ASSERT_TRUE(audio.OpenMusic(MusicFile(static_cast<int>(n))));
@@ -294,9 +291,8 @@ TEST_F(MixerTest, APieceEndsOnTimeAndRestartsWithoutAGap) {
   EXPECT_EQ(endTimes.size(), 2u);
 }
 
-// A piece reopened at its end that has become unreadable (broken, then missing): the
-// reopenings fail without a word, nothing plays and no further end is reported (not even the
-// mixer's late hook of the old piece); the next piece that opens plays and ends as usual.
+// A piece that became unreadable (broken, then missing) when reopened at its end: no word, no
+// further end (not even the old piece's late hook); the next piece plays and ends as usual.
 TEST_F(MixerTest, AFailedReopeningEndsTheMusicQuietly) {
   const fs::path piece = dir / "piece.mid";
   WriteSmf(piece.string(), MakeSmf(1, 120));  // 0.5 s
@@ -369,8 +365,7 @@ TEST(MixerOutputTest, ClipsAndMusicAreHeardAndSilenceIsSilent) {
   EXPECT_LT(PlayAndMeasure([](MixerAudio&, WindowLoop& loop) { loop.RunFor(0.3); }), 0.0001);
 }
 
-// Without a usable device the game runs silent, the read-out is "over" at once so play goes
-// on, and the libraries say nothing either.
+// The read-out is "over" at once so that play goes on.
 TEST(MixerOutputTest, NoDeviceMeansSilenceWithoutAWord) {
   setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
   ::testing::internal::CaptureStdout();
