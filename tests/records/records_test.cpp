@@ -224,9 +224,7 @@ class BreakingFileSystem : public RecordFileSystem {
   enum class Break { kNone, kOpen, kHalfWritten, kRename };
   explicit BreakingFileSystem(Break b) : break_(b) {}
 
-  ReadStatus ReadAll(const std::string& p, std::string& b) override {
-    return DefaultFileSystem().ReadAll(p, b);
-  }
+  ReadStatus ReadAll(const std::string& p, std::string& b) override { return real.ReadAll(p, b); }
   WriteStatus WriteAll(const std::string& path, std::string_view bytes) override {
     written.push_back(path);
     errno = EACCES;
@@ -241,10 +239,9 @@ class BreakingFileSystem : public RecordFileSystem {
     errno = EPERM;
     return break_ != Break::kRename && DefaultFileSystem().Rename(from, to);
   }
-  void Remove(const std::string& path) override { DefaultFileSystem().Remove(path); }
-  std::optional<unsigned> Mode(const std::string& path) override {
-    return DefaultFileSystem().Mode(path);
-  }
+  void Remove(const std::string& path) override { real.Remove(path); }
+  std::optional<unsigned> Mode(const std::string& path) override { return real.Mode(path); }
+  RecordFileSystem& real = DefaultFileSystem();
   std::vector<std::string> written, renamed;
 
  private:
@@ -397,28 +394,23 @@ TEST(RecordRoundTrip, KifTimesPastAnHour) {
 // variations, CRLF, CP932 and UTF-8 with and without a byte-order mark, moves without origin,
 // CSA boards, several statements on a line. Times come from the time columns.
 TEST(RealWorldRecords, AreReadToTheirMovesEndAndTimes) {
-  const struct {
-    const char* file;
-    int firstMover, moves;
-    const char* lastMove;
-    Ending ending;
-    int playerSeconds, computerSeconds;
-  } kCases[] = {
+  const std::tuple<const char*, int, int, const char*, Ending, int, int> kCases[] = {
+      // the file, the first mover, the moves, the last move, the end, the seconds of both
       {"kfw_crlf.kif", 1, 11, "3d2c+", Ending::kResign, 67, 94},
       {"bom_utf8.kif", 2, 9, "2d2h", Ending::kInterrupt, 0, 0},
       {"wars.kif", 1, 8, "7a6b", Ending::kTimeUp, 11, 599},
       {"floodgate.csa", 1, 6, "B*4e", Ending::kResign, 16, 21},
       {"oneline.csa", 2, 5, "B*5e", Ending::kEnteringKing, 6, 9},
   };
-  for (const auto& c : kCases) {
+  for (const auto& [file, firstMover, moves, last, ending, player, computer] : kCases) {
     ReadError error;
-    const auto r = ReadGame(Golden(c.file), FormatOf(c.file), &error);
-    ASSERT_TRUE(r) << c.file << ": " << error.Text();
-    ASSERT_EQ(static_cast<int>(r->moves.size()), c.moves) << c.file;
+    const auto r = ReadGame(Golden(file), FormatOf(file), &error);
+    ASSERT_TRUE(r) << file << ": " << error.Text();
+    ASSERT_EQ(static_cast<int>(r->moves.size()), moves) << file;
     EXPECT_EQ(std::tuple(r->firstMover, MoveToUsi(r->moves.back(), r->firstMover), r->ending,
                          r->playerSeconds, r->computerSeconds, r->level),
-              std::tuple(c.firstMover, c.lastMove, c.ending, c.playerSeconds, c.computerSeconds, 1))
-        << c.file;
+              std::tuple(firstMover, last, ending, player, computer, 1))
+        << file;
   }
 }
 
