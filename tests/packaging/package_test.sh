@@ -18,9 +18,7 @@ for tool in dpkg-deb cpack; do
 done
 
 work="$(mktemp -d)"
-pids=()
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null || true; done
   if [ -n "${PACKAGE_TEST_KEEP:-}" ]; then echo "scratch folder kept: $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
