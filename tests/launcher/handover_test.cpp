@@ -3,10 +3,8 @@
 // launcher_app_test.cpp), and the hand-over, which runs the command detached, without a shell,
 // from the launcher's folder, or gives other files to the desktop's opener.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -45,10 +43,7 @@ TEST(launcherStartTxt, FirstLineOfAtMost50BytesWithoutTrailingBlanks) {
   ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
   const pid_t child = ::fork();
   if (child == 0) _exit(ReadStartCommand(file).empty() ? 0 : 1);
-  int status = 0;
-  const bool ended = WaitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 3);
-  if (!ended) ::kill(child, SIGKILL), ::waitpid(child, &status, 0);
-  EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << "reading a pipe blocked";
+  EXPECT_TRUE(EndsCleanly(child, 3)) << "reading a pipe blocked";
 }
 
 TEST(launcherFuzz, StartTxtReaderKeepsItsPromises) {

@@ -16,8 +16,7 @@ done
 [ -x "$app/launcher" ] || fail "launcher not executable"
 [ "$(od -An -c "$app/START.TXT" | tr -s ' ')" = " . / s h o g i \r \n" ] ||
   fail "START.TXT does not hold ./shogi CR LF"
-size=$(stat -c %s "$app/Q.AVI")
-[ "$size" -lt 2097152 ] || fail "Q.AVI has $size bytes"
+size=$(stat -c %s "$app/Q.AVI") && [ "$size" -lt 2097152 ] || fail "Q.AVI has $size bytes"
 
 # The command waits a second, then notes where it runs and whether the launcher is still there.
 cat > "$app/game.sh" <<'SCRIPT'
