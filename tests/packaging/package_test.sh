@@ -13,9 +13,7 @@ skip() { echo "SKIPPED: $*"; exit 77; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 [ -z "$skip_reason" ] || skip "$skip_reason"
-for tool in dpkg-deb cpack; do
-  command -v "$tool" > /dev/null || skip "$tool is not installed"
-done
+for tool in dpkg-deb cpack; do command -v "$tool" > /dev/null || skip "$tool is not installed"; done
 
 work="$(mktemp -d)"
 cleanup() {
