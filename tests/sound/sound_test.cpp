@@ -4,7 +4,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -33,12 +32,11 @@ using Clock = std::chrono::steady_clock;
 
 // Standard MIDI Files for tests: format 0, 480 ticks per quarter note, around one track.
 std::vector<uint8_t> SmfOf(const std::vector<uint8_t>& track) {
-  std::vector<uint8_t> smf = {'M', 'T',  'h',  'd', 0,   0,   0,   6, 0, 0, 0,
-                              1,   0x01, 0xe0, 'M', 'T', 'r', 'k', 0, 0, 0, 0};
-  smf[20] = static_cast<uint8_t>(track.size() >> 8);
-  smf[21] = static_cast<uint8_t>(track.size());
-  smf.resize(22 + track.size());
-  std::copy(track.begin(), track.end(), smf.begin() + 22);
+  const char head[] = "MThd\0\0\0\6\0\0\0\1\x01\xe0MTrk\0\0";
+  std::vector<uint8_t> smf(head, head + 20);
+  const auto n = static_cast<uint16_t>(track.size());
+  smf.insert(smf.end(), {static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)});
+  smf.insert(smf.end(), track.begin(), track.end());
   return smf;
 }
 // `quarters` quarter notes of a koto at `bpm`, the note-offs in running status, then the end of
@@ -56,8 +54,7 @@ std::vector<uint8_t> MakeSmf(int quarters, int bpm) {
   return SmfOf(track);
 }
 void WriteSmf(const std::string& path, const std::vector<uint8_t>& smf) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(smf.data()), static_cast<std::streamsize>(smf.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << std::string(smf.begin(), smf.end());
 }
 
 using Clips = std::vector<std::string>;
