@@ -109,30 +109,26 @@ std::string MusicFile(int n) {
   return std::string(SHOGI_MUSIC_DIR) + "/BGM0" + std::to_string(n) + ".mid";
 }
 
-// Without a tempo event a quarter note lasts 0.5 s; the last file has two quarters at 120 bpm,
-// then a change to 60 bpm and two more: 1 s + 2 s.
+// Without a tempo event a quarter note lasts 0.5 s; the last file made here has two quarters at
+// 120 bpm, then a change to 60 bpm and two more: 1 s + 2 s. Malformed files (-1) have none.
 TEST(SmfLengthTest, LengthsFollowTheTempo) {
   for (int n = 0; n <= 4; ++n) {  // the game's pieces: the opening, then four of a minute
     std::ifstream in(MusicFile(n));
     const std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
     EXPECT_NEAR(SmfLengthSeconds(bytes).value(), n == 0 ? 30 : 60, 1e-3) << n;
   }
-  // clang-format off
-  for (const auto& [smf, seconds] : {std::pair{MakeSmf(4, 120), 2.0}, {MakeSmf(3, 60), 3.0},
-       {MakeSmf(2, 240), 0.5}, {SmfOf({0x83, 0x60, 0xff, 0x2f, 0x00}), 0.5},
-       {SmfOf({0x00, 0xff, 0x51, 0x03, 0x07, 0xa1, 0x20, 0x87, 0x40, 0xff, 0x51, 0x03, 0x0f, 0x42,
-               0x40, 0x87, 0x40, 0xff, 0x2f, 0x00}), 3.0}})  // clang-format on
-    EXPECT_NEAR(SmfLengthSeconds(smf).value(), seconds, 1e-9);
-}
-
-TEST(SmfLengthTest, MalformedFilesHaveNoLength) {
   std::vector<uint8_t> badMagic = MakeSmf(4, 120), cut = MakeSmf(4, 120);
   badMagic[0] = 'X';
   cut.erase(cut.end() - 5, cut.end());  // the track chunk is shorter than it says
   const std::string wave = "RIFF\x24\x00\x00\x00WAVEfmt ";
-  for (const auto& bytes :
-       {std::vector<uint8_t>{}, badMagic, cut, std::vector<uint8_t>(wave.begin(), wave.end())})
-    EXPECT_FALSE(SmfLengthSeconds(bytes).has_value());
+  // clang-format off
+  for (const auto& [smf, seconds] : {std::pair{MakeSmf(4, 120), 2.0}, {MakeSmf(3, 60), 3.0},
+       {MakeSmf(2, 240), 0.5}, {SmfOf({0x83, 0x60, 0xff, 0x2f, 0x00}), 0.5},
+       {SmfOf({0x00, 0xff, 0x51, 0x03, 0x07, 0xa1, 0x20, 0x87, 0x40, 0xff, 0x51, 0x03, 0x0f, 0x42,
+               0x40, 0x87, 0x40, 0xff, 0x2f, 0x00}), 3.0},
+       {{}, -1.0}, {badMagic, -1.0}, {cut, -1.0}, {{wave.begin(), wave.end()}, -1.0}})
+    // clang-format on
+    EXPECT_NEAR(SmfLengthSeconds(smf).value_or(-1), seconds, 1e-9);
 }
 
 double SecondsSince(Clock::time_point t) {
@@ -191,9 +187,8 @@ class MixerTest : public ::testing::Test {
 // Queued clips play without blocking the caller, each in full and without a gap; an unknown
 // clip plays nothing and a second mixer stays silent.
 TEST_F(MixerTest, ClipsPlayOneAfterAnother) {
-  for (const std::string& name : AllClipNames()) {
+  for (const std::string& name : AllClipNames())
     EXPECT_TRUE(audio.LoadClip(name) && audio.ClipSeconds(name) > 0.02) << name;
-  }
   EXPECT_FALSE(audio.LoadClip("IDSOUND_KOMA12"));
   MixerAudio second(MixerAudio::DirectoryLookup(SHOGI_SOUNDS_DIR));
   EXPECT_FALSE(second.IsOpen());
