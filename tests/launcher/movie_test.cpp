@@ -26,10 +26,9 @@ TEST(launcherMovieSync, LastDuePictureIsShownAndLateOnesAreDropped) {
     double pts;
   };
   const std::deque<Stamp> frames{{0.0}, {0.1}, {0.2}, {0.3}};
-  EXPECT_EQ(el::CountDueFrames(frames, -0.05), 0u);  // sound still filling the device
-  EXPECT_EQ(el::CountDueFrames(frames, 0.0), 1u);
-  EXPECT_EQ(el::CountDueFrames(frames, 0.25), 3u);  // 0.0 and 0.1 are late, 0.2 is shown
-  EXPECT_EQ(el::CountDueFrames(frames, 9.0), 4u);
+  // Before 0 the sound still fills the device; at 0.25 0.0 and 0.1 are late, 0.2 is shown.
+  for (auto [clock, due] : {std::pair{-0.05, 0u}, {0.0, 1u}, {0.25, 3u}, {9.0, 4u}})
+    EXPECT_EQ(el::CountDueFrames(frames, clock), due) << clock;
   EXPECT_EQ(el::CountDueFrames(std::deque<Stamp>{}, 1.0), 0u);
 }
 
