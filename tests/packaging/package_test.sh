@@ -16,10 +16,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 for tool in dpkg-deb cpack; do command -v "$tool" > /dev/null || skip "$tool is not installed"; done
 
 work="$(mktemp -d)"
-cleanup() {
-  if [ -n "${PACKAGE_TEST_KEEP:-}" ]; then echo "scratch folder kept: $work"; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
+trap '[ -n "${PACKAGE_TEST_KEEP:-}" ] && echo "scratch folder kept: $work" || rm -rf "$work"' EXIT
 
 # -- The package and its file list.
 cpack --config "$build/CPackConfig.cmake" -B "$work/out" > "$work/cpack.log" 2>&1 ||
