@@ -7,7 +7,6 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -71,9 +70,8 @@ Clips Expand(const std::string& shortForm) {
   return c;
 }
 
-// Games move by move: sente or gote, the square (or "the same square" when taking back), the
-// piece as it stood before the move, "promotes". With the computer first, squares are still
-// named from sente's side.
+// Sente or gote, the square (or "the same square" when taking back), the piece as it stood
+// before the move, "promotes"; with the computer first, squares are still named from sente's.
 TEST(ReadOutTest, GamesMoveByMove) {
   const std::tuple<int, const char*, const char*> kGames[] = {
       {1, "7g7f 3c3d 8h2b+ 3a2b B*5e B*5f", "S 76 01,G 34 01,S 22 06 +,G = 04,S 55 06,G 56 06"},
@@ -191,8 +189,7 @@ TEST_F(MixerTest, ClipsPlayOneAfterAnother) {
     EXPECT_TRUE(audio.LoadClip(name) && audio.ClipSeconds(name) > 0.02) << name;
   EXPECT_FALSE(audio.LoadClip("IDSOUND_KOMA12"));
   MixerAudio second(MixerAudio::DirectoryLookup(SHOGI_SOUNDS_DIR));
-  EXPECT_FALSE(second.IsOpen());
-  EXPECT_FALSE(second.OpenMusic(MusicFile(1)));
+  EXPECT_FALSE(second.IsOpen() || second.OpenMusic(MusicFile(1)));
   second.PlayClip("IDSOUND_KOMA");
   EXPECT_TRUE(second.IsIdle());
 
@@ -329,17 +326,14 @@ double PlayAndMeasure(const std::function<void(MixerAudio&, WindowLoop&)>& play)
     play(audio, loop);
   }
   setenv("SDL_AUDIODRIVER", "dummy", 1);
-  std::ifstream in(raw, std::ios::binary);
-  const std::vector<char> bytes(std::istreambuf_iterator<char>(in), {});
+  std::vector<int16_t> samples(fs::file_size(raw) / 2);
+  std::ifstream(raw, std::ios::binary)
+      .read(reinterpret_cast<char*>(samples.data()), samples.size() * 2);
   fs::remove(raw);
   double sum = 0;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    int16_t s;
-    std::memcpy(&s, bytes.data() + i, 2);
-    sum += static_cast<double>(s) * s;
-  }
-  EXPECT_GT(bytes.size(), 0u);
-  return bytes.empty() ? 0 : std::sqrt(sum / (bytes.size() / 2)) / 32768.0;
+  for (int16_t s : samples) sum += static_cast<double>(s) * s;
+  EXPECT_GT(samples.size(), 0u);
+  return samples.empty() ? 0 : std::sqrt(sum / samples.size()) / 32768.0;
 }
 
 TEST(MixerOutputTest, ClipsAndMusicAreHeardAndSilenceIsSilent) {
@@ -371,8 +365,7 @@ TEST(MixerOutputTest, NoDeviceMeansSilenceWithoutAWord) {
     audio.SetWakeFunction([] {});
     audio.PlayClip("IDSOUND_SENTE");
     EXPECT_TRUE(audio.IsIdle());
-    EXPECT_FALSE(audio.LoadClip("IDSOUND_SENTE"));
-    EXPECT_FALSE(audio.OpenMusic(MusicFile(0)));
+    EXPECT_FALSE(audio.LoadClip("IDSOUND_SENTE") || audio.OpenMusic(MusicFile(0)));
     audio.CloseMusic();
     audio.Pump();
   }
