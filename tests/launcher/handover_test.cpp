@@ -1,7 +1,5 @@
-// The way out of the launcher: the command read from START.TXT, the single-instance lock with
-// the raise request from a second launcher (the real second program is tried in
-// launcher_app_test.cpp), and the hand-over, which runs the command detached, without a shell,
-// from the launcher's folder, or gives other files to the desktop's opener.
+// The way out of the launcher: START.TXT, the single-instance lock (the real second program is
+// tried in launcher_app_test.cpp), and the hand-over to the command or the desktop's opener.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -82,8 +80,7 @@ int Socket(const TempDir& dir, bool bind = false) {
                sizeof address.sun_path - 1);
   auto* a = reinterpret_cast<sockaddr*>(&address);
   if ((bind ? ::bind(fd, a, sizeof address) : ::connect(fd, a, sizeof address)) == 0) return fd;
-  ::close(fd);
-  return -1;
+  return ::close(fd), -1;
 }
 
 // The lock and socket are free again after the first launcher ends, even when one that was

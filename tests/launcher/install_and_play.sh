@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# install_and_play.sh <build dir>: installs the launcher's component into a fresh folder and
-# runs it there with a command that records when and where it ran.
+# install_and_play.sh <build dir>: the launcher's component, installed and run in a fresh folder.
 set -euo pipefail
 build="$1"
 work="$(mktemp -d)"

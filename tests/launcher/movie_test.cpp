@@ -32,7 +32,6 @@ TEST(launcherMovieSync, LastDuePictureIsShownAndLateOnesAreDropped) {
   EXPECT_EQ(el::CountDueFrames(std::deque<Stamp>{}, 1.0), 0u);
 }
 
-// What a movie gave when read to its end: pictures and their stamps, seconds of sound.
 struct Decoded {
   int frames = 0, items = 0;
   double lastPts = -1, soundSeconds = 0;
@@ -125,7 +124,6 @@ TEST(launcherFuzz, MovieReaderSurvivesDamagedMovies) {
   EXPECT_GT(opened, 0);  // the damage left some files readable, so decoding was exercised
 }
 
-// Playback in a window of the dummy video driver, with the dummy sound driver.
 class launcherPlayback : public ::testing::Test {
  protected:
   void SetUp() override {
