@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # package_test.sh <build dir> <1 when shogi-record is built> <reason to skip, or empty>
 #
-# Builds the Debian package and checks its layout, menu entry, AppStream data and lintian; then
-# runs it unpacked: the engine from another folder, the game under Xvfb with a HOME whose path
-# has spaces (movie, book and music through the links, closed from its menu), a later start and
-# a player's folder that cannot be made.
+# Builds the Debian package, checks it (layout, menu entry, AppStream, lintian) and runs it
+# unpacked: the engine, the game under Xvfb, a later start, a folder that cannot be made.
 set -euo pipefail
 build="$1"
 with_record="$2"
