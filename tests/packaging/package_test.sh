@@ -28,7 +28,8 @@ commands=(shogi shogi-engine)
 [ "$with_record" = 1 ] && commands+=(shogi-record)
 data=(START.TXT Q.AVI BGM00.mid BGM01.mid BGM02.mid BGM03.mid BGM04.mid joseki.dat)
 {
-  for c in "${commands[@]}"; do printf './usr/games/%s\n./usr/share/man/man6/%s.6.gz\n' "$c" "$c"; done
+  printf './usr/games/%s\n' "${commands[@]}"
+  printf './usr/share/man/man6/%s.6.gz\n' "${commands[@]}"
   printf './usr/lib/games/shogi/%s\n' launcher shogi
   printf './usr/share/games/shogi/%s\n' "${data[@]}"
   printf './usr/share/%s\n' doc/shogi/copyright doc/shogi/changelog.gz lintian/overrides/shogi \
@@ -41,8 +42,7 @@ diff -u "$work/expected" "$work/actual" || fail "the package's files differ from
 dpkg-deb -c "$deb" | awk '$2 != "root/root" {print; bad=1} END {exit bad}' ||
   fail "files not owned by root"
 
-fields="$(dpkg-deb -f "$deb" Depends Recommends Section)"
-echo "$fields"
+fields="$(dpkg-deb -f "$deb" Depends Recommends Section)" && echo "$fields"
 for want in 'Depends:.*libqt6widgets6' 'Depends:.*libsdl2-mixer' 'Depends:.*libavcodec' \
     'Depends:.*fonts-ipafont-mincho' 'Recommends:.*timgm6mb-soundfont' \
     'Recommends:.*qt6-translations-l10n' 'Section: games'; do
@@ -55,7 +55,7 @@ have() { command -v "$1" > /dev/null || { echo "$1 is not installed: $2 not chec
 desktop="$x/usr/share/applications/org.example.shogi.desktop"
 if have desktop-file-validate "the menu entry"; then
   desktop-file-validate "$desktop" || fail "desktop-file-validate refuses the menu entry"
-  grep -qx 'Categories=Game;BoardGame;' "$desktop" || fail "the menu entry is not in Game;BoardGame;"
+  grep -qx 'Categories=Game;BoardGame;' "$desktop" || fail "the menu entry is not in Game;BoardGame"
 fi
 if have appstreamcli "the metainfo"; then
   appstreamcli validate --no-net "$x/usr/share/metainfo/org.example.shogi.metainfo.xml" ||
