@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
-# install_and_play.sh <build dir>: installs the launcher's component into a fresh folder and
-# runs it there with a command that records when and where it ran.
+# install_and_play.sh <build dir>: the launcher's component, installed and run in a fresh folder.
 set -euo pipefail
 build="$1"
 work="$(mktemp -d)"
 launcher_pid=""
-cleanup() {
-  if [ -n "$launcher_pid" ]; then kill -9 "$launcher_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap '[ -z "$launcher_pid" ] || kill -9 "$launcher_pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 app="$work/app"
@@ -20,8 +15,7 @@ done
 [ -x "$app/launcher" ] || fail "launcher not executable"
 [ "$(od -An -c "$app/START.TXT" | tr -s ' ')" = " . / s h o g i \r \n" ] ||
   fail "START.TXT does not hold ./shogi CR LF"
-size=$(stat -c %s "$app/Q.AVI")
-[ "$size" -lt 2097152 ] || fail "Q.AVI has $size bytes"
+size=$(stat -c %s "$app/Q.AVI") && [ "$size" -lt 2097152 ] || fail "Q.AVI has $size bytes"
 
 # The command waits a second, then notes where it runs and whether the launcher is still there.
 cat > "$app/game.sh" <<'SCRIPT'
@@ -39,19 +33,14 @@ start=$(date +%s%N)
 XDG_RUNTIME_DIR="$work/runtime" ./launcher &
 launcher_pid=$!
 echo "$launcher_pid" > "$work/launcher.pid"
-rc=0
-wait "$launcher_pid" || rc=$?
+wait "$launcher_pid" || fail "launcher exited with $?"
 launcher_pid=""
 elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
-[ "$rc" -eq 0 ] || fail "launcher exited with $rc"
 # The five-second movie played in real time before the hand-over.
 [ "$elapsed_ms" -ge 4500 ] || fail "launcher ended after $elapsed_ms ms, before the movie's end"
 [ "$elapsed_ms" -le 30000 ] || fail "launcher took $elapsed_ms ms"
 
-for _ in $(seq 100); do
-  [ -f handed-over.txt ] && break
-  sleep 0.1
-done
+for _ in $(seq 100); do [ -f handed-over.txt ] || sleep 0.1; done
 [ -f handed-over.txt ] || fail "the command of START.TXT did not run"
 [ "$(cat handed-over.txt)" = "$app gone" ] ||
   fail "expected '$app gone', got '$(cat handed-over.txt)'"

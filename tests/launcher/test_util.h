@@ -1,7 +1,9 @@
 // Helpers shared by the launcher's tests: temporary folders, files, waiting.
 #pragma once
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -52,6 +54,16 @@ inline bool WaitFor(const std::function<bool()>& done, double seconds) {
   for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(10)))
     if (std::chrono::steady_clock::now() > end) return false;
   return true;
+}
+
+// Waits for the child `pid`, doing `meanwhile` between looks, and kills it after `seconds`;
+// true when it ended in time with exit code 0.
+inline bool EndsCleanly(
+    pid_t pid, double seconds, const std::function<void()>& meanwhile = [] {}) {
+  int status = 0;
+  if (!WaitFor([&] { return meanwhile(), ::waitpid(pid, &status, WNOHANG) == pid; }, seconds))
+    return ::kill(pid, SIGKILL), ::waitpid(pid, &status, 0), false;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // Waits for a file that a started process writes, and for it to be complete (ends in '\n').

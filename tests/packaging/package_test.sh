@@ -1,14 +1,8 @@
 #!/usr/bin/env bash
 # package_test.sh <build dir> <1 when shogi-record is built> <reason to skip, or empty>
 #
-# Builds the Debian package with cpack and checks it: its file list against the layout for
-# games, the menu entry and the AppStream data, lintian. Then it unpacks the package into a
-# scratch folder and runs it from there: the `shogi` command with a scratch HOME (whose path has
-# spaces) under Xvfb until the game window appears, closes the game without saving, and checks
-# the player's folder, the movie, and that the game read the book and music through the links;
-# the links are brought up to date on a later start without touching the records, and a folder
-# that cannot be made is reported. Last, the unpacked shogi-engine is started from another
-# folder and must read the installed book.
+# Builds the Debian package, checks it (layout, menu entry, AppStream, lintian) and runs it
+# unpacked: the engine, the game under Xvfb, a later start, a folder that cannot be made.
 set -euo pipefail
 build="$1"
 with_record="$2"
@@ -17,17 +11,10 @@ skip() { echo "SKIPPED: $*"; exit 77; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 [ -z "$skip_reason" ] || skip "$skip_reason"
-for tool in dpkg-deb cpack; do
-  command -v "$tool" > /dev/null || skip "$tool is not installed"
-done
+for tool in dpkg-deb cpack; do command -v "$tool" > /dev/null || skip "$tool is not installed"; done
 
 work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null || true; done
-  if [ -n "${PACKAGE_TEST_KEEP:-}" ]; then echo "scratch folder kept: $work"; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
+trap '[ -n "${PACKAGE_TEST_KEEP:-}" ] && echo "scratch folder kept: $work" || rm -rf "$work"' EXIT
 
 # -- The package and its file list.
 cpack --config "$build/CPackConfig.cmake" -B "$work/out" > "$work/cpack.log" 2>&1 ||
@@ -39,30 +26,23 @@ echo "built $(basename "$deb"), $(stat -c %s "$deb") bytes"
 
 commands=(shogi shogi-engine)
 [ "$with_record" = 1 ] && commands+=(shogi-record)
+data=(START.TXT Q.AVI BGM00.mid BGM01.mid BGM02.mid BGM03.mid BGM04.mid joseki.dat)
 {
-  for c in "${commands[@]}"; do
-    echo "./usr/games/$c"
-    echo "./usr/share/man/man6/$c.6.gz"
-  done
-  for f in launcher shogi; do echo "./usr/lib/games/shogi/$f"; done
-  for f in START.TXT Q.AVI BGM00.mid BGM01.mid BGM02.mid BGM03.mid BGM04.mid joseki.dat; do
-    echo "./usr/share/games/shogi/$f"
-  done
-  echo ./usr/share/doc/shogi/copyright
-  echo ./usr/share/doc/shogi/changelog.gz
-  echo ./usr/share/lintian/overrides/shogi
-  echo ./usr/share/applications/org.example.shogi.desktop
-  echo ./usr/share/metainfo/org.example.shogi.metainfo.xml
+  printf './usr/games/%s\n' "${commands[@]}"
+  printf './usr/share/man/man6/%s.6.gz\n' "${commands[@]}"
+  printf './usr/lib/games/shogi/%s\n' launcher shogi
+  printf './usr/share/games/shogi/%s\n' "${data[@]}"
+  printf './usr/share/%s\n' doc/shogi/copyright doc/shogi/changelog.gz lintian/overrides/shogi \
+    applications/org.example.shogi.desktop metainfo/org.example.shogi.metainfo.xml \
+    icons/hicolor/scalable/apps/shogi.svg
   for s in 16 22 24 32 48 64 128 256; do echo "./usr/share/icons/hicolor/${s}x$s/apps/shogi.png"; done
-  echo ./usr/share/icons/hicolor/scalable/apps/shogi.svg
 } | sort > "$work/expected"
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort > "$work/actual"
 diff -u "$work/expected" "$work/actual" || fail "the package's files differ from the layout"
 dpkg-deb -c "$deb" | awk '$2 != "root/root" {print; bad=1} END {exit bad}' ||
   fail "files not owned by root"
 
-fields="$(dpkg-deb -f "$deb" Depends Recommends Section)"
-echo "$fields"
+fields="$(dpkg-deb -f "$deb" Depends Recommends Section)" && echo "$fields"
 for want in 'Depends:.*libqt6widgets6' 'Depends:.*libsdl2-mixer' 'Depends:.*libavcodec' \
     'Depends:.*fonts-ipafont-mincho' 'Recommends:.*timgm6mb-soundfont' \
     'Recommends:.*qt6-translations-l10n' 'Section: games'; do
@@ -71,30 +51,24 @@ done
 
 x="$work/unpacked"
 dpkg-deb -x "$deb" "$x"
-if command -v desktop-file-validate > /dev/null; then
-  desktop-file-validate "$x/usr/share/applications/org.example.shogi.desktop" ||
-    fail "desktop-file-validate refuses the menu entry"
-  grep -qx 'Categories=Game;BoardGame;' "$x/usr/share/applications/org.example.shogi.desktop" ||
-    fail "the menu entry is not in Game;BoardGame;"
-else
-  echo "desktop-file-validate is not installed: menu entry not validated"
+have() { command -v "$1" > /dev/null || { echo "$1 is not installed: $2 not checked"; false; }; }
+desktop="$x/usr/share/applications/org.example.shogi.desktop"
+if have desktop-file-validate "the menu entry"; then
+  desktop-file-validate "$desktop" || fail "desktop-file-validate refuses the menu entry"
+  grep -qx 'Categories=Game;BoardGame;' "$desktop" || fail "the menu entry is not in Game;BoardGame"
 fi
-if command -v appstreamcli > /dev/null; then
+if have appstreamcli "the metainfo"; then
   appstreamcli validate --no-net "$x/usr/share/metainfo/org.example.shogi.metainfo.xml" ||
     fail "appstreamcli refuses the metainfo"
-else
-  echo "appstreamcli is not installed: metainfo not validated"
 fi
 for s in 16 32 256; do
   size="$(file -b "$x/usr/share/icons/hicolor/${s}x$s/apps/shogi.png")"
   grep -q "$s x $s" <<< "$size" || fail "the ${s}px icon is $size"
 done
-if command -v lintian > /dev/null; then
+if have lintian "the package"; then
   lintian --allow-root --tag-display-limit 0 "$deb" > "$work/lintian" 2>&1 || true
   cat "$work/lintian"
   ! grep -q '^E:' "$work/lintian" || fail "lintian reports errors"
-else
-  echo "lintian is not installed: package not linted"
 fi
 
 # -- The engine, started by a GUI from some other folder, reads the installed book.
@@ -106,19 +80,14 @@ mkdir "$work/elsewhere"
 grep -q '^readyok' "$work/engine.out" || fail "shogi-engine did not answer isready"
 ! grep -qE 'cannot open (book )?file' "$work/engine.out" || fail "shogi-engine cannot open its book"
 grep -F "\"$x/usr/share/games/shogi/joseki.dat\", O_RDONLY" "$work/engine.trace" |
-  grep -qE '\) = [0-9]+$' ||
-  fail "shogi-engine did not read $x/usr/share/games/shogi/joseki.dat"
+  grep -qE '\) = [0-9]+$' || fail "shogi-engine did not read $x/usr/share/games/shogi/joseki.dat"
 echo "shogi-engine read the installed book from another folder"
 
 # -- The shogi command: a fresh player folder, the movie, then the game.
 home="$work/home with spaces"
 folder="$home/.local/share/shogi"
-mkdir -p "$home" "$work/runtime" "$work/trace"
-chmod 700 "$work/runtime"
-if ! command -v xvfb-run > /dev/null || ! command -v xdotool > /dev/null ||
-  ! command -v strace > /dev/null; then
-  fail "xvfb-run, xdotool and strace are needed to run the game"
-fi
+mkdir -p "$home" "$work/trace" && mkdir -m 700 "$work/runtime"
+for tool in xvfb-run xdotool strace; do command -v $tool > /dev/null || fail "$tool is needed"; done
 cat > "$work/play.sh" << 'SCRIPT'
 #!/usr/bin/env bash
 # Runs in Xvfb: starts the shogi command, waits for the game window, closes the game.
@@ -129,29 +98,17 @@ env -u XDG_DATA_HOME HOME="$home" XDG_RUNTIME_DIR="$work/runtime" SDL_AUDIODRIVE
   QT_QPA_PLATFORM=xcb strace -ff -q -s 512 -e trace=openat,execve -o "$work/trace/game" \
   "$x/usr/games/shogi" > "$work/game.out" 2>&1 &
 tracer=$!
-window=""
 for _ in $(seq 600); do
-  window="$(xdotool search --name ' - Shogi$' 2> /dev/null | head -1)"
-  [ -n "$window" ] && break
+  window="$(xdotool search --name ' - Shogi$' 2> /dev/null | head -1)" && [ -n "$window" ] && break
   sleep 0.1
 done
 [ -n "$window" ] || { echo "no game window"; kill "$tracer"; exit 1; }
 echo "window after $(( ($(date +%s%N) - start) / 1000000 )) ms" > "$work/window.txt"
 sleep 2
 # The game menu, then its last item (終了), from the keyboard.
-xdotool windowfocus --sync "$window"
-xdotool key alt+g
-sleep 0.5
-xdotool key x
-for _ in $(seq 100); do
-  kill -0 "$tracer" 2> /dev/null || break
-  sleep 0.1
-done
-if kill -0 "$tracer" 2> /dev/null; then
-  echo "the game did not close"
-  kill "$tracer"
-  exit 1
-fi
+xdotool windowfocus --sync "$window" key alt+g sleep 0.5 key x
+for _ in $(seq 100); do kill -0 "$tracer" 2> /dev/null && sleep 0.1; done
+! kill -0 "$tracer" 2> /dev/null || { echo "the game did not close"; kill "$tracer"; exit 1; }
 wait "$tracer"
 SCRIPT
 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/play.sh" "$x" "$home" "$work" ||
@@ -171,12 +128,9 @@ folder_re="$(printf '%s' "$folder" | sed 's/[][\.*^$(){}+?|/]/\\&/g')"
 opened 'Q\.AVI' || fail "the launcher did not open Q.AVI in the player's folder"
 
 [ -d "$folder" ] || fail "the player's folder $folder was not made"
-for name in START.TXT Q.AVI BGM00.mid BGM01.mid BGM02.mid BGM03.mid BGM04.mid joseki.dat; do
-  [ -L "$folder/$name" ] && [ "$(readlink "$folder/$name")" = "$x/usr/share/games/shogi/$name" ] ||
-    fail "$folder/$name is not a link to the installed file"
-done
-[ "$(readlink "$folder/shogi")" = "$x/usr/lib/games/shogi/shogi" ] ||
-  fail "$folder/shogi is not a link to the game program"
+links() { [ "$(readlink "$folder/$1")" = "$2" ] || fail "$folder/$1 is no link to $2"; }
+for name in "${data[@]}"; do links "$name" "$x/usr/share/games/shogi/$name"; done
+links shogi "$x/usr/lib/games/shogi/shogi"
 [ -f "$folder/check.dat" ] && [ ! -L "$folder/check.dat" ] || fail "check.dat was not written"
 ! ls "$folder"/kifu0?.dat > /dev/null 2>&1 || fail "a record was written though nothing was saved"
 # The game ran from the player's folder and read the book and the music there, through the links.
@@ -201,10 +155,9 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_DATA_HOME HOME="$home" XDG_RUNTIME_DIR=
 [ "$(cat "$folder/kifu01.dat")" = 'my record' ] || fail "kifu01.dat was changed"
 [ "$(cat "$folder/check.dat")" = 'probe' ] || fail "check.dat was changed"
 [ ! -e "$folder/BGM09.mid" ] && [ ! -L "$folder/BGM09.mid" ] || fail "the stale link stayed"
-[ "$(readlink "$folder/joseki.dat")" = "$x/usr/share/games/shogi/joseki.dat" ] ||
-  fail "the link of an earlier install was not renewed"
-[ "$(readlink "$folder/Q.AVI")" = "$x/usr/share/games/shogi/Q.AVI" ] || fail "Q.AVI not relinked"
-[ "$(readlink "$folder/notes")" = /etc/hostname ] || fail "the player's own link was removed"
+links joseki.dat "$x/usr/share/games/shogi/joseki.dat"  # renewed
+links Q.AVI "$x/usr/share/games/shogi/Q.AVI"            # made again
+links notes /etc/hostname                               # left alone
 
 # -- A folder that cannot be made is reported clearly.
 touch "$work/a-file"

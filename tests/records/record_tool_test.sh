@@ -1,14 +1,9 @@
 #!/bin/sh
 # shogi-record from the command line: record_tool_test.sh <shogi-record> <golden dir> <work dir>
 set -u
-tool=$1
-golden=$2
-work=$3
+tool=$1 golden=$2 work=$3
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
+fail() { echo "FAIL: $*"; exit 1; }
 
 "$tool" convert "$golden/long.dat" a.csa || fail "convert to CSA"
 "$tool" convert a.csa b.dat && cmp -s b.dat "$golden/long.dat" || fail "slot → CSA → slot differs"

@@ -1,16 +1,12 @@
-// Sound: the read-out of moves, the lengths of MIDI files (which decide when a piece has
-// ended), and the SDL2_mixer output: on the dummy driver, which plays in real time, clips in
-// sequence, the game's clips and MIDI files and the timing of the music's end notifications; on
-// the disk driver what is heard; with no usable driver, silence without a word.
+// Sound: the read-out of moves, MIDI lengths, and the SDL2_mixer output on the dummy driver
+// (real time), the disk driver (what is heard) and no usable driver.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -35,12 +31,11 @@ using Clock = std::chrono::steady_clock;
 
 // Standard MIDI Files for tests: format 0, 480 ticks per quarter note, around one track.
 std::vector<uint8_t> SmfOf(const std::vector<uint8_t>& track) {
-  std::vector<uint8_t> smf = {'M', 'T',  'h',  'd', 0,   0,   0,   6, 0, 0, 0,
-                              1,   0x01, 0xe0, 'M', 'T', 'r', 'k', 0, 0, 0, 0};
-  smf[20] = static_cast<uint8_t>(track.size() >> 8);
-  smf[21] = static_cast<uint8_t>(track.size());
-  smf.resize(22 + track.size());
-  std::copy(track.begin(), track.end(), smf.begin() + 22);
+  const char head[] = "MThd\0\0\0\6\0\0\0\1\x01\xe0MTrk\0\0";
+  std::vector<uint8_t> smf(head, head + 20);
+  const auto n = static_cast<uint16_t>(track.size());
+  smf.insert(smf.end(), {static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)});
+  smf.insert(smf.end(), track.begin(), track.end());
   return smf;
 }
 // `quarters` quarter notes of a koto at `bpm`, the note-offs in running status, then the end of
@@ -58,8 +53,7 @@ std::vector<uint8_t> MakeSmf(int quarters, int bpm) {
   return SmfOf(track);
 }
 void WriteSmf(const std::string& path, const std::vector<uint8_t>& smf) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(smf.data()), static_cast<std::streamsize>(smf.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << std::string(smf.begin(), smf.end());
 }
 
 using Clips = std::vector<std::string>;
@@ -76,9 +70,8 @@ Clips Expand(const std::string& shortForm) {
   return c;
 }
 
-// Games move by move: sente or gote, the square (or "the same square" when taking back), the
-// piece as it stood before the move, "promotes". With the computer first, squares are still
-// named from sente's side.
+// Sente or gote, the square (or "the same square" when taking back), the piece as it stood
+// before the move, "promotes"; with the computer first, squares are still named from sente's.
 TEST(ReadOutTest, GamesMoveByMove) {
   const std::tuple<int, const char*, const char*> kGames[] = {
       {1, "7g7f 3c3d 8h2b+ 3a2b B*5e B*5f", "S 76 01,G 34 01,S 22 06 +,G = 04,S 55 06,G 56 06"},
@@ -110,39 +103,34 @@ TEST(ReadOutTest, GamesMoveByMove) {
   }
 }
 
+std::string MusicFile(int n) {
+  return std::string(SHOGI_MUSIC_DIR) + "/BGM0" + std::to_string(n) + ".mid";
+}
+
+// Without a tempo event a quarter note lasts 0.5 s; the last file made here has two quarters at
+// 120 bpm, then a change to 60 bpm and two more: 1 s + 2 s. Malformed files (-1) have none.
 TEST(SmfLengthTest, LengthsFollowTheTempo) {
   for (int n = 0; n <= 4; ++n) {  // the game's pieces: the opening, then four of a minute
-    std::ifstream in(std::string(SHOGI_MUSIC_DIR) + "/BGM0" + std::to_string(n) + ".mid");
+    std::ifstream in(MusicFile(n));
     const std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
     EXPECT_NEAR(SmfLengthSeconds(bytes).value(), n == 0 ? 30 : 60, 1e-3) << n;
   }
-  EXPECT_NEAR(SmfLengthSeconds(MakeSmf(4, 120)).value(), 2.0, 1e-9);
-  EXPECT_NEAR(SmfLengthSeconds(MakeSmf(3, 60)).value(), 3.0, 1e-9);
-  EXPECT_NEAR(SmfLengthSeconds(MakeSmf(2, 240)).value(), 0.5, 1e-9);
-  // Without a tempo event a quarter note lasts 0.5 s.
-  EXPECT_NEAR(SmfLengthSeconds(SmfOf({0x83, 0x60, 0xff, 0x2f, 0x00})).value(), 0.5, 1e-9);
-  // Two quarters at 120 bpm, then a change to 60 bpm and two more: 1 s + 2 s.
-  EXPECT_NEAR(SmfLengthSeconds(SmfOf({0x00, 0xff, 0x51, 0x03, 0x07, 0xa1, 0x20, 0x87, 0x40, 0xff,
-                                      0x51, 0x03, 0x0f, 0x42, 0x40, 0x87, 0x40, 0xff, 0x2f, 0x00}))
-                  .value(),
-              3.0, 1e-9);
-}
-
-TEST(SmfLengthTest, MalformedFilesHaveNoLength) {
   std::vector<uint8_t> badMagic = MakeSmf(4, 120), cut = MakeSmf(4, 120);
   badMagic[0] = 'X';
   cut.erase(cut.end() - 5, cut.end());  // the track chunk is shorter than it says
   const std::string wave = "RIFF\x24\x00\x00\x00WAVEfmt ";
-  for (const auto& bytes :
-       {std::vector<uint8_t>{}, badMagic, cut, std::vector<uint8_t>(wave.begin(), wave.end())})
-    EXPECT_FALSE(SmfLengthSeconds(bytes).has_value());
+  // clang-format off
+  for (const auto& [smf, seconds] : {std::pair{MakeSmf(4, 120), 2.0}, {MakeSmf(3, 60), 3.0},
+       {MakeSmf(2, 240), 0.5}, {SmfOf({0x83, 0x60, 0xff, 0x2f, 0x00}), 0.5},
+       {SmfOf({0x00, 0xff, 0x51, 0x03, 0x07, 0xa1, 0x20, 0x87, 0x40, 0xff, 0x51, 0x03, 0x0f, 0x42,
+               0x40, 0x87, 0x40, 0xff, 0x2f, 0x00}), 3.0},
+       {{}, -1.0}, {badMagic, -1.0}, {cut, -1.0}, {{wave.begin(), wave.end()}, -1.0}})
+    // clang-format on
+    EXPECT_NEAR(SmfLengthSeconds(smf).value_or(-1), seconds, 1e-9);
 }
 
 double SecondsSince(Clock::time_point t) {
   return std::chrono::duration<double>(Clock::now() - t).count();
-}
-std::string MusicFile(int n) {
-  return std::string(SHOGI_MUSIC_DIR) + "/BGM0" + std::to_string(n) + ".mid";
 }
 
 // A stand-in for the window thread: it calls Pump when the mixer's wake function was called,
@@ -194,17 +182,14 @@ class MixerTest : public ::testing::Test {
   std::function<void()> onEnd;
 };
 
-// Every clip of the game loads; queued clips play one after another without blocking the
-// caller, each in full and without a gap; an unknown clip plays nothing and a second mixer
-// stays silent.
+// Queued clips play without blocking the caller, each in full and without a gap; an unknown
+// clip plays nothing and a second mixer stays silent.
 TEST_F(MixerTest, ClipsPlayOneAfterAnother) {
-  for (const std::string& name : AllClipNames()) {
+  for (const std::string& name : AllClipNames())
     EXPECT_TRUE(audio.LoadClip(name) && audio.ClipSeconds(name) > 0.02) << name;
-  }
   EXPECT_FALSE(audio.LoadClip("IDSOUND_KOMA12"));
   MixerAudio second(MixerAudio::DirectoryLookup(SHOGI_SOUNDS_DIR));
-  EXPECT_FALSE(second.IsOpen());
-  EXPECT_FALSE(second.OpenMusic(MusicFile(1)));
+  EXPECT_FALSE(second.IsOpen() || second.OpenMusic(MusicFile(1)));
   second.PlayClip("IDSOUND_KOMA");
   EXPECT_TRUE(second.IsIdle());
 
@@ -240,8 +225,8 @@ TEST_F(MixerTest, ClipsPlayOneAfterAnother) {
   EXPECT_EQ(idle, 1);
 }
 
-// Each of the game's pieces plays; closing it, or a halt mid-piece, ends it once (not again at
-// its length), and an end overtaken by a new piece is dropped.
+// Closing a piece, or a halt mid-piece, ends it once (not again at its length); an end
+// overtaken by a new piece is dropped.
 TEST_F(MixerTest, ClosingEndsAPieceOnce) {
   for (std::size_t n = 0; n <= 4; ++n) {
     ASSERT_TRUE(audio.OpenMusic(MusicFile(static_cast<int>(n))));
@@ -295,9 +280,8 @@ TEST_F(MixerTest, APieceEndsOnTimeAndRestartsWithoutAGap) {
   EXPECT_EQ(endTimes.size(), 2u);
 }
 
-// A piece reopened at its end that has become unreadable (broken, then missing): the
-// reopenings fail without a word, nothing plays and no further end is reported (not even the
-// mixer's late hook of the old piece); the next piece that opens plays and ends as usual.
+// A piece that became unreadable (broken, then missing) when reopened at its end: no word, no
+// further end (not even the old piece's late hook); the next piece plays and ends as usual.
 TEST_F(MixerTest, AFailedReopeningEndsTheMusicQuietly) {
   const fs::path piece = dir / "piece.mid";
   WriteSmf(piece.string(), MakeSmf(1, 120));  // 0.5 s
@@ -342,17 +326,14 @@ double PlayAndMeasure(const std::function<void(MixerAudio&, WindowLoop&)>& play)
     play(audio, loop);
   }
   setenv("SDL_AUDIODRIVER", "dummy", 1);
-  std::ifstream in(raw, std::ios::binary);
-  const std::vector<char> bytes(std::istreambuf_iterator<char>(in), {});
+  std::vector<int16_t> samples(fs::file_size(raw) / 2);
+  std::ifstream(raw, std::ios::binary)
+      .read(reinterpret_cast<char*>(samples.data()), samples.size() * 2);
   fs::remove(raw);
   double sum = 0;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    int16_t s;
-    std::memcpy(&s, bytes.data() + i, 2);
-    sum += static_cast<double>(s) * s;
-  }
-  EXPECT_GT(bytes.size(), 0u);
-  return bytes.empty() ? 0 : std::sqrt(sum / (bytes.size() / 2)) / 32768.0;
+  for (int16_t s : samples) sum += static_cast<double>(s) * s;
+  EXPECT_GT(samples.size(), 0u);
+  return samples.empty() ? 0 : std::sqrt(sum / samples.size()) / 32768.0;
 }
 
 TEST(MixerOutputTest, ClipsAndMusicAreHeardAndSilenceIsSilent) {
@@ -370,8 +351,7 @@ TEST(MixerOutputTest, ClipsAndMusicAreHeardAndSilenceIsSilent) {
   EXPECT_LT(PlayAndMeasure([](MixerAudio&, WindowLoop& loop) { loop.RunFor(0.3); }), 0.0001);
 }
 
-// Without a usable device the game runs silent, the read-out is "over" at once so play goes
-// on, and the libraries say nothing either.
+// The read-out is "over" at once so that play goes on.
 TEST(MixerOutputTest, NoDeviceMeansSilenceWithoutAWord) {
   setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
   ::testing::internal::CaptureStdout();
@@ -385,8 +365,7 @@ TEST(MixerOutputTest, NoDeviceMeansSilenceWithoutAWord) {
     audio.SetWakeFunction([] {});
     audio.PlayClip("IDSOUND_SENTE");
     EXPECT_TRUE(audio.IsIdle());
-    EXPECT_FALSE(audio.LoadClip("IDSOUND_SENTE"));
-    EXPECT_FALSE(audio.OpenMusic(MusicFile(0)));
+    EXPECT_FALSE(audio.LoadClip("IDSOUND_SENTE") || audio.OpenMusic(MusicFile(0)));
     audio.CloseMusic();
     audio.Pump();
   }
