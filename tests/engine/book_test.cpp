@@ -13,9 +13,7 @@
 #include <vector>
 
 #include "shogi/engine/book.h"
-#include "shogi/rules/analyze.h"
-#include "shogi/rules/game_state.h"
-#include "shogi/rules/notation.h"
+#include "tests/rules/test_util.h"
 #include "tools/book/book_builder.h"
 
 namespace shogi {
@@ -23,13 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using book_tool::SourceLine;
-
-std::unique_ptr<GameState> NewGame(int firstMover) {
-  auto gs = std::make_unique<GameState>();
-  ResetGameState(*gs);
-  gs->firstMover = firstMover;
-  return gs;
-}
 
 std::string Key(const GameState& gs, int index) {
   char key[kBookKeyLength + 1];
@@ -72,15 +63,15 @@ class Book : public ::testing::Test {
     EXPECT_TRUE(LoadBook(*book_));
     std::vector<int> numbers;
     for (int i = 0; i < book_->count; ++i) numbers.push_back(book_->entries[i].number);
-    if (book_->count < kBookCapacity) {
-      EXPECT_EQ(book_->entries[book_->count].key[0], '\0');  // nothing left behind
-    }
+    EXPECT_TRUE(book_->count == kBookCapacity ||  // else nothing left behind
+                book_->entries[book_->count].key[0] == '\0');
     return numbers;
   }
   // The computer to move at move 2: as white after 7g7f (firstMover 1) or as black in the
   // start position (firstMover 2), with a pawn or lance in hand when asked.
   void StartGame(int firstMover, const std::string& hand = "") {
-    gs_ = NewGame(firstMover);
+    gs_ = testing_util::NewGame();
+    gs_->firstMover = firstMover;
     if (firstMover == 1) CommitMove(*gs_, {2, 6, 2, 5, 0, 0}, kPlayerSide);  // 7g7f
     for (char c : hand)
       gs_->snapshot[gs_->moveNumber].SetHand(kComputerSide, c == 'P' ? kPawn : kLance, 1);
@@ -121,7 +112,7 @@ TEST_F(Book, ReaderSkipsMalformedLines) {
        "  12, " + k + ", 0, 1, 2, 3, 4, 0, 0, 1, 5 trailing" + std::string(3000, 'z') + "\n13," +
            k + good,
        {12, 13}},
-      {"a line longer than the reader keeps",
+      {"a line too long to keep",
        std::string(2000, ' ') + "14," + k + good + "15," + k + good,
        {15}},
       {"a last number cut in two", longLast + "17," + k + good, {17}},
@@ -130,9 +121,7 @@ TEST_F(Book, ReaderSkipsMalformedLines) {
        {1, 999}},
       {"and so does 1000", Lines({"1000,A,1,1,1,1,0,0,0", "2,A,1,1,1,1,0,0,0"}), {1000}},
       {"but not a malformed 999", "1," + k + good + "999,short" + good + "2," + k + good, {1, 2}},
-      {"carriage returns",
-       "1," + k + good.substr(0, good.size() - 1) + "\r\n2," + k + good,
-       {1, 2}},
+      {"CR LF", "1," + k + good.substr(0, good.size() - 1) + "\r\n2," + k + good, {1, 2}},
   };
   for (const auto& c : cases) EXPECT_EQ(Load(c.text), c.kept) << c.why;
   std::string many;
@@ -147,7 +136,9 @@ TEST_F(Book, ReaderSkipsMalformedLines) {
 
 TEST_F(Book, Lookup) {
   const std::vector<std::string> two = {"1,A,5,4,5,3,0,0,0", "2,K,3,4,3,3,0,0,0",
-                                        "3,A,5,4,5,3,0,0,0", "4,K,8,4,8,3,0,0,0"};
+                                        "3,A,5,4,5,3,0,0,0", "4,K,8,4,8,3,0,0,0"},
+                                 typed = {"1,K,3,4,3,3,0,0,2", "2,A,3,4,3,3,0,0,0",
+                                          "3,K,8,4,8,3,0,0,1"};
   const std::vector<std::string> broken = {
       "1,K,10,4,3,3,0,0,1", "2,K,3,4,-2147483648,3,0,0,1",  // off the board
       "3,K,7,5,7,6,0,0,1",                                  // the player's pawn
@@ -170,13 +161,7 @@ TEST_F(Book, Lookup) {
       {"as black", 2, "", {"1,K,7,6,7,7,0,0,1"}, 0, "7g7f", 1},
       {"even seconds pick the first", 1, "", two, 58, "3c3d", 0},
       {"odd seconds the second", 1, "", two, 59, "8c8d", 0},
-      {"last match's type",
-       1,
-       "",
-       {"1,K,3,4,3,3,0,0,2", "2,A,3,4,3,3,0,0,0", "3,K,8,4,8,3,0,0,1"},
-       0,
-       "3c3d",
-       1},
+      {"last match's type", 1, "", typed, 0, "3c3d", 1},
       {"999 ends the lookup", 1, "", {"1,A,1,1,1,1,0,0,0", "999,K,3,4,3,3,0,0,2"}, 0, "", 7},
       {"1000 does not", 1, "", {"1,A,1,1,1,1,0,0,0", "1000,K,3,4,3,3,0,0,2"}, 0, "3c3d", 2},
       {"a pawn drop as white", 1, "P", {"1,K,5,5,0,0,0,1,1"}, 0, "P*5e", 1},
@@ -246,7 +231,8 @@ TEST(BookData, IsTheBuildersOutputAndAnswersEveryLine) {
     for (int colour : {UsiPosition::kBlack, UsiPosition::kWhite}) {
       if (line.type[colour] < 0) continue;
       const int fm = colour == UsiPosition::kBlack ? 2 : 1;
-      auto gs = NewGame(fm);
+      auto gs = testing_util::NewGame();
+      gs->firstMover = fm;
       for (std::size_t ply = 0; ply < line.moves.size(); ++ply) {
         const auto move = ParseUsiMove(line.moves[ply], fm);
         ASSERT_TRUE(move.has_value());

@@ -5,22 +5,15 @@
 #include <string>
 
 #include "shogi/engine/bench.h"
-#include "shogi/engine/clock.h"
 #include "shogi/engine/deep_search.h"
 #include "shogi/rules/legality.h"
 #include "shogi/rules/notation.h"
+#include "tests/rules/test_util.h"
 
 namespace shogi {
 namespace {
 
-UsiPosition Sfen(const std::string& board, const std::string& hands) {
-  std::string error;
-  auto p = ParseSfen(board, "w", hands, &error);
-  EXPECT_TRUE(p.has_value()) << error;
-  return p.value_or(UsiPosition{});
-}
-
-const char* kMiddleGame = "l1k4nl/1rsg1sgb1/2n2p1pp/p1p1p1p2/1p1p5/P1PPPP2P/BPN1GGPP1/5S1R1/LKS4NL";
+using testing_util::SfenPosition;
 
 TEST(Think, MatesAndResignations) {
   const struct {
@@ -46,7 +39,8 @@ TEST(Think, MatesAndResignations) {
   for (const auto& c : cases) {
     auto gs = std::make_unique<GameState>();
     auto book = std::make_unique<OpeningBook>();
-    const MoveRec m = ThinkOnPosition(*gs, *book, Sfen(c.board, c.hands), 60, c.level);
+    const MoveRec m = ThinkOnPosition(
+        *gs, *book, SfenPosition(std::string(c.board) + " w " + c.hands), 60, c.level);
     const std::string move = m.IsEmpty() ? "" : MoveToUsi(m, 1);
     if (c.move[0] == '!')
       EXPECT_TRUE(move != c.move + 1 && !move.empty()) << c.board << " " << move;
@@ -57,7 +51,8 @@ TEST(Think, MatesAndResignations) {
 }
 
 TEST(MainSearch, AvoidsRecreatingAnEarlierPosition) {
-  const UsiPosition pos = Sfen(kMiddleGame, "-");
+  const UsiPosition pos =
+      SfenPosition("l1k4nl/1rsg1sgb1/2n2p1pp/p1p1p1p2/1p1p5/P1PPPP2P/BPN1GGPP1/5S1R1/LKS4NL w -");
   auto gs = std::make_unique<GameState>();
   auto book = std::make_unique<OpeningBook>();
   const MoveRec first = ThinkOnPosition(*gs, *book, pos, 60, 2);
@@ -79,32 +74,18 @@ TEST(MainSearch, AvoidsRecreatingAnEarlierPosition) {
   EXPECT_NE(chosen, first);
 }
 
-// A think cut short still plays a legal move of its own list, and never gives up for it: at
-// once (the first of the sorted root list), or at a deadline inside the search.
-TEST(Cut, AThinkCutShortPlaysALegalMove) {
-  const struct {
-    const char* board;
-    const char* hands;
-    int level;
-    int64_t deadlineMs;  // -1: stopped before it starts
-  } cases[] = {
-      {"4k4/9/9/9/9/8b/9/4r4/8K", "p", 2, -1},  // the mate pass is abandoned
-      {kMiddleGame, "-", 3, -1},
-      {kMiddleGame, "-", 3, 30},
-  };
-  for (const auto& c : cases) {
-    const UsiPosition pos = Sfen(c.board, c.hands);
-    auto gs = std::make_unique<GameState>();
-    auto book = std::make_unique<OpeningBook>();
-    if (c.deadlineMs < 0)
-      gs->stopThink = 1;
-    else
-      gs->thinkDeadline = SteadyNanos() + c.deadlineMs * 1000000;
-    const MoveRec m = ThinkOnPosition(*gs, *book, pos, 60, c.level);
-    EXPECT_EQ(gs->thinkCut, 1) << c.board;
-    EXPECT_EQ(gs->gameResult, 0) << c.board;
-    EXPECT_TRUE(IsLegalMove(ToInternal(pos, 1), kComputerSide, m)) << MoveToUsi(m, 1);
-  }
+// A think stopped before it starts abandons the mate pass and still plays a legal move (the
+// first of its sorted root list) without giving up; the computer player's tests cut deeper
+// thinks.
+TEST(Cut, AThinkStoppedAtOncePlaysALegalMove) {
+  const UsiPosition pos = SfenPosition("4k4/9/9/9/9/8b/9/4r4/8K w p");
+  auto gs = std::make_unique<GameState>();
+  auto book = std::make_unique<OpeningBook>();
+  gs->stopThink = 1;
+  const MoveRec m = ThinkOnPosition(*gs, *book, pos, 60, 2);
+  EXPECT_EQ(gs->thinkCut, 1);
+  EXPECT_EQ(gs->gameResult, 0);
+  EXPECT_TRUE(IsLegalMove(ToInternal(pos, 1), kComputerSide, m)) << MoveToUsi(m, 1);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The static evaluation: the whole sum, the decisive values and each of the six terms (t1..t6
-// in the notes), worked out by hand on SFEN boards (black = the player; row i of the board is
-// rankIndex i and column j fileIndex j).
+// The static evaluation and its six terms (t1..t6), worked out by hand on SFEN boards (black =
+// the player; board row i is rankIndex i, column j fileIndex j).
 #include "shogi/engine/evaluate.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +14,7 @@
 namespace shogi {
 namespace {
 
-constexpr int kP = kPlayerSide;
-constexpr int kC = kComputerSide;
+constexpr int kP = kPlayerSide, kC = kComputerSide;
 constexpr int kAny = -99999;  // a value the row does not check
 
 struct Board {
@@ -24,7 +22,9 @@ struct Board {
   Position pos;
   int kc, kp;
   Board(const std::string& sfen, const std::string& hands, int phase)
-      : pos(testing_util::FromSfen(sfen, hands)), kc(FindKing(pos, kC)), kp(FindKing(pos, kP)) {
+      : pos(ToInternal(testing_util::SfenPosition(sfen + " b " + hands), 1)),
+        kc(FindKing(pos, kC)),
+        kp(FindKing(pos, kP)) {
     gs->gamePhase = phase;
   }
   // The piece list and the maps as the terms read them: `side` fills ownAttackMap.
@@ -37,9 +37,8 @@ struct Board {
   }
 };
 
-// Evaluate as a whole: score and the danger to the player's king it leaves behind (unchanged
-// from 1234 where a decisive value returns first).
-
+// The score and the danger to the player's king left behind (1234 where a decisive value
+// returns first).
 struct EvalCase {
   const char* sfen;
   const char* hands;
@@ -49,8 +48,8 @@ struct EvalCase {
 const EvalCase kEvalCases[] = {
     // The start position is its own mirror: 0. Danger -17 = -(gP: golds 6 + own attacks 11).
     {"lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL", "-", kC, 3, 0, -17},
-    // Three computer golds before the player's king. Phase 0 weighs everything with 0 but the
-    // king term still runs (danger 3*7). Phase 5: t1 27, t2 96, t3 21 > 17 scaled to 25.
+    // Three computer golds before the player's king. Phase 0 weighs all with 0, but the king
+    // term runs (danger 3*7). Phase 5: t1 27, t2 96, t3 21 > 17 scaled to 25.
     {"4k4/9/9/9/9/9/3ggg3/9/4K4", "-", kC, 0, 0, 21},
     {"4k4/9/9/9/9/9/3ggg3/9/4K4", "-", kC, 5, 2348, 21},
     // On the threshold: two golds and a pawn, t3 = 3*6 = 18 is scaled to 21; with a player
@@ -66,8 +65,7 @@ const EvalCase kEvalCases[] = {
     {"4k4/9/3GGGs2/9/9/4L4/9/9/4K4", "-", kC, 4, -1873, kAny},
     // A bishop shut in by its own pawn: t5 = -2. t1 14, t2 16.
     {"b3k4/1p7/9/9/9/9/9/9/4K4", "-", kC, 5, 686, kAny},
-    // First the decisive values: a gold touching the player's king wins whatever the material;
-    // a king in check without evasion loses (in phase 0 too).
+    // Decisive: a gold touching the player's king wins; a king mated loses (in phase 0 too).
     {"4k4/9/9/9/9/9/9/4g4/RB2K2GG", "-", kC, 4, kWinScore, 1234},
     {"k8/G8/9/9/9/L8/9/9/8K", "-", kC, 4, kLossScore, 1234},
     {"k8/G8/9/9/9/L8/9/9/8K", "-", kC, 0, kLossScore, 1234},
@@ -86,13 +84,10 @@ TEST(Evaluate, Table) {
     b.gs->kingDanger = 1234;
     SCOPED_TRACE(::testing::Message() << c.sfen << " side " << c.side << " phase " << c.phase);
     EXPECT_EQ(Evaluate(*b.gs, b.pos, c.side), c.score);
-    if (c.danger != kAny) {
-      EXPECT_EQ(b.gs->kingDanger, c.danger);
-    }
+    EXPECT_TRUE(c.danger == kAny || b.gs->kingDanger == c.danger) << b.gs->kingDanger;
   }
 }
 
-// Each phase has its own weights (phases 1..8).
 TEST(Evaluate, EveryPhaseUsesItsOwnWeights) {
   const int scores[] = {-1955, -1635, -2320, -2564, -2544, -2752, -3032, -3088};
   for (int phase = 1; phase <= 8; ++phase) {
@@ -115,7 +110,6 @@ TEST(Evaluate, RandomAdditionFollowsTheClock) {
 }
 
 // The terms, on maps built by the rules core.
-
 enum Term { kMaterial, kPlacement, kKingSafety, kExchange, kMobility, kEnemyCamp };
 
 struct TermCase {
@@ -128,8 +122,8 @@ struct TermCase {
 };
 
 const TermCase kTermCases[] = {
-    // Material. Hand pawns above five count nothing; a side without a pawn in hand loses a
-    // lance's worth when the other holds a lance.
+    // Material: hand pawns above five count nothing; without a pawn in hand a side loses a
+    // lance's worth against a lance in hand.
     {kMaterial, "4k4/9/9/9/9/9/9/9/4K4", "L7P8p", 1, kC, -5},  // 8-7-5 -(8-5) +(7-5)
     {kMaterial, "4k4/9/9/9/9/9/9/9/4K4", "L2l", 1, kC, 5},     // 10-5 -5 +5
     // Promoted pawn against promoted silver: 12-9 up to phase 4, 10-9 to 6, 9-9 after.

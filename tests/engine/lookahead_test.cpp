@@ -14,7 +14,8 @@ namespace {
 
 // Sorts entries tagged 0, 1, ... (in toFile) given as {value, gains..., support}; returns the
 // tags in their new order.
-std::vector<int> Sorted(const std::vector<std::vector<int>>& entries, int n) {
+using Tags = std::vector<int>;
+Tags Sorted(const std::vector<std::vector<int>>& entries, int n) {
   auto gs = testing_util::NewGame();
   for (std::size_t i = 0; i < entries.size(); ++i) {
     MoveEntry& e = gs->moveList[i];
@@ -32,16 +33,10 @@ std::vector<int> Sorted(const std::vector<std::vector<int>>& entries, int n) {
 
 TEST(SortMoveList, ValueThenGainsThenSupportAndNoFurtherThanADecisiveValue) {
   // A shorter gain list loses to a longer one.
-  EXPECT_EQ(Sorted({{60, 60, 58, 1},
-                    {80, 80, 0},
-                    {60, 60, 59, 0},
-                    {60, 60, 58, 2},
-                    {kLossScore, 0},
-                    {60, 60, 9}},
-                   6),
-            (std::vector<int>{1, 2, 3, 0, 5, 4}));
-  EXPECT_EQ(Sorted({{kWinScore, kWinScore, 0}, {1, 1, 0}, {5, 5, 0}}, 3),
-            (std::vector<int>{0, 1, 2}));
+  const std::vector<std::vector<int>> ties = {{60, 60, 58, 1}, {80, 80, 0},     {60, 60, 59, 0},
+                                              {60, 60, 58, 2}, {kLossScore, 0}, {60, 60, 9}};
+  EXPECT_EQ(Sorted(ties, 6), Tags({1, 2, 3, 0, 5, 4}));
+  EXPECT_EQ(Sorted({{kWinScore, kWinScore, 0}, {1, 1, 0}, {5, 5, 0}}, 3), Tags({0, 1, 2}));
   EXPECT_EQ(Sorted({{1, 1, 0}, {3, 3, 0}, {2, 2, 0}, {4, 4, 0}}, 1)[0], 3);  // n places only
 }
 

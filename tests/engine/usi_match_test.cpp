@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -19,17 +18,6 @@ using testing_util::Peer;
 
 constexpr const char* kReferee = "/usr/games/fairy-stockfish";
 
-std::set<std::string> RefereeMoves(Peer& referee, const std::string& position) {
-  referee.Send(position);
-  referee.Send("go perft 1");
-  std::set<std::string> moves;
-  for (const std::string& l : referee.Until("Nodes searched")) {
-    const std::size_t colon = l.find(": ");
-    if (colon != std::string::npos) moves.insert(l.substr(0, colon));
-  }
-  return moves;
-}
-
 class Match : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(Match, ShortGameAgainstFairyStockfish) {
@@ -42,27 +30,22 @@ TEST_P(Match, ShortGameAgainstFairyStockfish) {
   ASSERT_TRUE(engine.Ok() && referee.Ok());
   engine.Send("usi");
   ASSERT_EQ(engine.Until("usiok").back(), "usiok");
-  engine.Send("setoption name Level value " + level);
-  engine.Send("setoption name BookFile value " SHOGI_BOOK_PATH);
-  engine.Send("isready");
-  const std::vector<std::string> ready = engine.Until("readyok");
-  ASSERT_EQ(ready, std::vector<std::string>{"readyok"});
+  engine.Send("setoption name Level value " + level +
+              "\nsetoption name BookFile value " SHOGI_BOOK_PATH "\nisready");
+  ASSERT_EQ(engine.Until("readyok"), std::vector<std::string>{"readyok"});
   engine.Send("usinewgame");
-  referee.Send("usi");
-  referee.Until("usiok");
-  referee.Send("setoption name UCI_Variant value shogi");
+  referee.Send("usi\nsetoption name UCI_Variant value shogi");
 
   Position pos = ToInternal(UsiStartPosition(), 1);
   std::string moves;
   for (int ply = 0; ply < plies; ++ply) {
     const std::string position = "position startpos" + (moves.empty() ? "" : " moves" + moves);
-    const std::set<std::string> legal = RefereeMoves(referee, position);
+    const std::set<std::string> legal = referee.PerftMoves(position);
     if (legal.empty()) break;  // mated
     const bool blackToMove = ply % 2 == 0;
     std::string move;
     if (blackToMove == engineBlack) {
-      engine.Send(position);
-      engine.Send("go btime 0 wtime 0 byoyomi 10000");
+      engine.Send(position + "\ngo btime 0 wtime 0 byoyomi 10000");
       const std::vector<std::string> answer = engine.Until("bestmove ");
       for (const std::string& l : answer)
         EXPECT_TRUE(l.rfind("info ", 0) == 0 || l.rfind("bestmove ", 0) == 0) << l;
@@ -74,8 +57,7 @@ TEST_P(Match, ShortGameAgainstFairyStockfish) {
       const auto pending = engine.Until("readyok");
       EXPECT_EQ(pending.size(), 1u) << "a stale line at ply " << ply << ": " << pending[0];
     } else {
-      referee.Send(position);
-      referee.Send("go depth 1");
+      referee.Send(position + "\ngo depth 1");
       const std::string answer = referee.Until("bestmove ").back();
       move = answer.substr(9, answer.find(' ', 9) - 9);  // without "ponder <move>"
       if (move == "resign" || move == "(none)") break;

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <ostream>
+#include <sstream>
 #include <streambuf>
 #include <string>
 #include <thread>
@@ -26,7 +27,7 @@ class Lines : public std::streambuf {
     std::unique_lock<std::mutex> lock(mutex_);
     std::string found;
     ready_.wait_for(lock, timeout, [&] {
-      for (; taken_ < lines_.size(); ++taken_)
+      for (; taken_ + 1 < lines_.size(); ++taken_)  // the last line is still being written
         if (lines_[taken_].rfind(prefix, 0) == 0) {
           found = lines_[taken_++];
           return true;
@@ -35,33 +36,21 @@ class Lines : public std::streambuf {
     });
     return found;
   }
-  // Whether a line starting with `prefix` came after the ones taken.
-  bool Has(const std::string& prefix) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (std::size_t i = taken_; i < lines_.size(); ++i)
-      if (lines_[i].rfind(prefix, 0) == 0) return true;
-    return false;
-  }
 
  protected:
   int overflow(int c) override {
-    if (c == traits_type::eof()) return c;
     std::lock_guard<std::mutex> lock(mutex_);
-    if (c == '\n') {
-      lines_.push_back(partial_);
-      partial_.clear();
-      ready_.notify_all();
-    } else {
-      partial_ += static_cast<char>(c);
-    }
+    if (c == '\n')
+      lines_.emplace_back(), ready_.notify_all();
+    else if (c != traits_type::eof())
+      lines_.back() += static_cast<char>(c);
     return c;
   }
 
  private:
   std::mutex mutex_;
   std::condition_variable ready_;
-  std::vector<std::string> lines_;
-  std::string partial_;
+  std::vector<std::string> lines_{""};
   std::size_t taken_ = 0;
 };
 
@@ -71,19 +60,14 @@ class UsiThreads : public ::testing::Test {
     Send("setoption name BookFile value none\nsetoption name FixedClock value 1700000000");
   }
   void TearDown() override {
-    if (server_.joinable()) {
-      commands_.Push("quit");
-      server_.join();
-    }
+    if (server_.joinable()) commands_.Push("quit"), server_.join();
   }
   void Send(const std::string& lines) {
-    std::size_t start = 0;
-    while (start <= lines.size()) {
-      const std::size_t end = std::min(lines.find('\n', start), lines.size());
-      commands_.Push(lines.substr(start, end - start));
-      start = end + 1;
-    }
+    std::istringstream in(lines);
+    for (std::string line; std::getline(in, line);) commands_.Push(line);
   }
+  // Whether a line starting with `prefix` came (the lines so far are taken).
+  bool Came(const std::string& prefix) { return !lines_.WaitFor(prefix, 0ms).empty(); }
   Lines lines_;
   std::ostream out_{&lines_};
   UsiEngine engine_{out_};
@@ -92,13 +76,14 @@ class UsiThreads : public ::testing::Test {
 };
 
 // A middle-game position in which the Hard level thinks for a long while.
-const char* kBusy =
-    "position sfen l1k4nl/1rsg1sgb1/2n2p1pp/p1p1p1p2/1p1p5/P1PPPP2P/BPN1GGPP1/5S1R1/LKS4NL w - 60";
+const std::string kBusy =
+    "setoption name Level value Hard\nposition sfen "
+    "l1k4nl/1rsg1sgb1/2n2p1pp/p1p1p1p2/1p1p5/P1PPPP2P/BPN1GGPP1/5S1R1/LKS4NL w - 60\n";
 
 TEST_F(UsiThreads, StopAnswersWithTheBestMoveSoFar) {
-  Send("setoption name Level value Hard\n" + std::string(kBusy) + "\ngo infinite");
+  Send(kBusy + "go infinite");
   std::this_thread::sleep_for(100ms);
-  EXPECT_FALSE(lines_.Has("bestmove"));
+  EXPECT_FALSE(Came("bestmove"));
   Send("stop");
   const std::string best = lines_.WaitFor("bestmove ");
   EXPECT_NE(best, "");
@@ -110,25 +95,23 @@ TEST_F(UsiThreads, StopAnswersWithTheBestMoveSoFar) {
 
 TEST_F(UsiThreads, InfiniteAndPonderAnswerOnlyWhenReleased) {
   // The Easy level's opening move takes milliseconds; bestmove still waits.
-  for (const char* release : {"stop", "ponderhit"}) {
-    for (const char* go : {"go infinite", "go ponder btime 1000 wtime 1000 byoyomi 1000"}) {
-      if (std::string(release) == "ponderhit" && std::string(go) == "go infinite") continue;
-      Send("setoption name Level value Easy\nusinewgame\nposition startpos moves 7g7f\n" +
-           std::string(go));
-      std::this_thread::sleep_for(300ms);
-      EXPECT_FALSE(lines_.Has("bestmove")) << go;
-      Send("isready");  // answered during the think
-      EXPECT_EQ(lines_.WaitFor("readyok", 5s), "readyok") << go;
-      Send(release);
-      EXPECT_NE(lines_.WaitFor("info depth ").find(" score cp "), std::string::npos) << go;
-      EXPECT_NE(lines_.WaitFor("bestmove "), "") << go << " " << release;
-    }
+  const std::string ponder = "go ponder btime 1000 wtime 1000 byoyomi 1000";
+  for (const auto& [go, release] : {std::pair<std::string, std::string>{"go infinite", "stop"},
+                                    {ponder, "stop"},
+                                    {ponder, "ponderhit"}}) {
+    Send("setoption name Level value Easy\nusinewgame\nposition startpos moves 7g7f\n" + go);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(Came("bestmove")) << go;
+    Send("isready");  // answered during the think
+    EXPECT_EQ(lines_.WaitFor("readyok", 5s), "readyok") << go;
+    Send(release);
+    EXPECT_NE(lines_.WaitFor("info depth ").find(" score cp "), std::string::npos) << go;
+    EXPECT_NE(lines_.WaitFor("bestmove "), "") << go << " " << release;
   }
 }
 
 TEST_F(UsiThreads, TimedThinkIsCutAtItsDeadline) {
-  Send("setoption name Level value Hard\n" + std::string(kBusy) +
-       "\ngo btime 0 wtime 0 byoyomi 300");
+  Send(kBusy + "go btime 0 wtime 0 byoyomi 300");
   const std::string best = lines_.WaitFor("bestmove ", 20s);
   EXPECT_NE(best, "");
   EXPECT_NE(best, "bestmove resign");
@@ -165,16 +148,16 @@ TEST_F(UsiThreads, GoMate) {
     Send(std::string("position ") + c.position + "\ngo mate infinite");
     EXPECT_EQ(lines_.WaitFor("checkmate"), c.answer) << c.position;
   }
-  Send("setoption name Level value Hard\n" + std::string(kBusy) + "\ngo mate 0");
+  Send(kBusy + "go mate 0");
   EXPECT_EQ(lines_.WaitFor("checkmate"), "checkmate timeout");
 }
 
 TEST_F(UsiThreads, QuitDuringAThinkEndsTheServer) {
-  Send("setoption name Level value Hard\n" + std::string(kBusy) + "\ngo infinite");
+  Send(kBusy + "go infinite");
   std::this_thread::sleep_for(100ms);
   Send("quit");
   server_.join();
-  EXPECT_FALSE(lines_.Has("bestmove"));
+  EXPECT_FALSE(Came("bestmove"));
 }
 
 TEST(UsiTime, BudgetFromTheClock) {

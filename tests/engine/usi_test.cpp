@@ -2,13 +2,11 @@
 // whole games.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -21,18 +19,28 @@
 namespace shogi {
 namespace {
 
+using Lines = std::vector<std::string>;
+const std::string kQuiet =
+    "setoption name FixedClock value 1700000000\nsetoption name BookFile value none\n";
+
+// Hands the lines to the engine; what it answered to them.
+Lines Feed(UsiEngine& engine, std::ostringstream& out, const std::string& commands) {
+  out.str("");
+  std::istringstream in(commands);
+  for (std::string line; std::getline(in, line);) engine.Handle(line);
+  Lines lines;
+  std::istringstream answer(out.str());
+  for (std::string line; std::getline(answer, line);) lines.push_back(line);
+  return lines;
+}
+
+bool IsError(const Lines& answer) {
+  return answer.size() == 1 && answer[0].rfind("info string error: ", 0) == 0;
+}
+
 class Usi : public ::testing::Test {
  protected:
-  // Sends the lines and returns what the engine answered to them.
-  std::vector<std::string> Send(const std::string& commands) {
-    out_.str("");
-    std::istringstream in(commands);
-    for (std::string line; std::getline(in, line);) engine_.Handle(line);
-    std::vector<std::string> lines;
-    std::istringstream answer(out_.str());
-    for (std::string line; std::getline(answer, line);) lines.push_back(line);
-    return lines;
-  }
+  Lines Send(const std::string& commands) { return Feed(engine_, out_, commands); }
   std::ostringstream out_;
   UsiEngine engine_{out_};
 };
@@ -45,8 +53,7 @@ TEST_F(Usi, Handshake) {
   EXPECT_EQ(lines.back(), "usiok");
   // A missing book is reported as an info line; the engine plays on without it.
   EXPECT_EQ(Send("setoption name BookFile value no-such.dat\nisready\nusinewgame\n"),
-            (std::vector<std::string>{"info string error: cannot open book file no-such.dat",
-                                      "readyok"}));
+            (Lines{"info string error: cannot open book file no-such.dat", "readyok"}));
   EXPECT_FALSE(engine_.Handle("quit"));
 }
 
@@ -68,68 +75,41 @@ TEST_F(Usi, AnalyzePrintsTheList) {
 }
 
 TEST_F(Usi, PositionsWithMovesAndPerft) {
-  const struct {
-    const char* position;
-    const char* perft;
-  } cases[] = {
-      {"startpos\nperft 3", "perft 25440"},
-      // The bishop's non-promoting entries into the zone do not exist here: 37, not 39.
-      {"startpos moves 7g7f 3c3d\nperft 1", "perft 37"},
-      // The black king alone (the gold is white's); then 5 king moves and 79 gold drops.
-      {"sfen 4k4/9/9/9/9/9/9/9/4K4 w g 1 moves 5a5b\nperft 1", "perft 5"},
-      {"sfen 4k4/9/9/9/9/9/9/9/4K4 w G 1 moves 5a5b\nperft 1", "perft 84"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(Send(std::string("position ") + c.position + "\n"), std::vector<std::string>{c.perft})
-        << c.position;
+  // 37, not 39: the bishop's non-promoting entries into the zone do not exist here. Then the
+  // black king alone (the gold is white's), and 5 king moves and 79 gold drops.
+  for (const auto& [position, perft] :
+       {std::pair{"startpos moves 7g7f 3c3d", "perft 37"},
+        {"sfen 4k4/9/9/9/9/9/9/9/4K4 w g 1 moves 5a5b", "perft 5"},
+        {"sfen 4k4/9/9/9/9/9/9/9/4K4 w G 1 moves 5a5b", "perft 84"}})
+    EXPECT_EQ(Send(std::string("position ") + position + "\nperft 1\n"), Lines{perft}) << position;
 }
 
-TEST_F(Usi, BadInputChangesNothing) {
-  Send("position startpos moves 7g7f\n");
-  const std::vector<std::string> before = Send("perft 1\n");
-  const char* bad[] = {
-      "position startpos moves 7g7e",                           // not a move of the position
-      "position startpos moves 7g7f 7f7e",                      // black moves twice
-      "position sfen 4k4/9/9/9/9/9/9/9/4K3L b - 1 moves 1i1a",  // the lance must promote
-      "position startpos moves xyz",
-      "position sfen lnsgkgsnl b - 1",
-      "position sfen 4k4/9/9/9/9/9/9/9/4K4 b - 1 moves 5i5j",
-      "position",
-      "position startpos move 7g7f",
-      "analyze computer x ply 0 phase 0 level 1",
-      "analyze computer w ply a phase 0 level 1",
-      "analyze computer w ply 0 phase 0 level 1 ck",
-      "analyze computer w ply 0 phase 0 level 1 zz 3",
-      "perft",
-      "perft -1",
-      "perft 99",
-      "perft 1 2",
-      "frobnicate",
-  };
-  for (const char* line : bad) {
-    const auto answer = Send(std::string(line) + "\n");
-    ASSERT_EQ(answer.size(), 1u) << line;
-    EXPECT_EQ(answer[0].rfind("info string error: ", 0), 0u) << line;
-    EXPECT_EQ(Send("perft 1\n"), before) << line;
-  }
-  EXPECT_TRUE(Send("\n   \n").empty());
-}
-
-TEST_F(Usi, OptionsAreChecked) {
+TEST_F(Usi, BadInputIsRefusedAndChangesNothing) {
   EXPECT_TRUE(Send("setoption name Level value Hard\nsetoption name Book value false\n"
                    "setoption name UseRandom value true\nsetoption name FixedClock value 5\n"
                    "setoption name BookFile value x.dat\nsetoption name MoveOverhead value 0\n"
                    "setoption name USI_Hash value 256\nsetoption name USI_Ponder value true\n")
                   .empty());
-  for (const char* bad :
-       {"setoption name Level value Expert", "setoption name Book value 1",
-        "setoption name FixedClock value soon", "setoption name FixedClock value -1",
-        "setoption name MoveOverhead value 10001", "setoption name Colour value red", "setoption",
-        "go byoyomi", "go btime x", "go mate", "go movetime -5"}) {
-    const auto answer = Send(std::string(bad) + "\n");
-    ASSERT_EQ(answer.size(), 1u) << bad;
-    EXPECT_EQ(answer[0].rfind("info string error: ", 0), 0u) << bad;
+  Send("position startpos moves 7g7f\n");
+  const Lines before = Send("perft 1\n");
+  // First no move of the position, black moving twice, a lance that must promote.
+  std::istringstream bad(
+      "position startpos moves 7g7e\nposition startpos moves 7g7f 7f7e\n"
+      "position sfen 4k4/9/9/9/9/9/9/9/4K3L b - 1 moves 1i1a\nposition startpos moves xyz\n"
+      "position sfen lnsgkgsnl b - 1\nposition sfen 4k4/9/9/9/9/9/9/9/4K4 b - 1 moves 5i5j\n"
+      "position\nposition startpos move 7g7f\nanalyze computer x ply 0 phase 0 level 1\n"
+      "analyze computer w ply a phase 0 level 1\n"
+      "analyze computer w ply 0 phase 0 level 1 ck\n"
+      "analyze computer w ply 0 phase 0 level 1 zz 3\nperft\nperft -1\nperft 99\nperft 1 2\n"
+      "frobnicate\nsetoption name Level value Expert\nsetoption name Book value 1\n"
+      "setoption name FixedClock value soon\nsetoption name FixedClock value -1\n"
+      "setoption name MoveOverhead value 10001\nsetoption name Colour value red\nsetoption\n"
+      "go byoyomi\ngo btime x\ngo mate\ngo movetime -5\n");
+  for (std::string line; std::getline(bad, line);) {
+    EXPECT_TRUE(IsError(Send(line + "\n"))) << line;
+    EXPECT_EQ(Send("perft 1\n"), before) << line;
   }
+  EXPECT_TRUE(Send("\n   \n").empty());
 }
 
 // A book that is a pipe, a device or far too large is refused at isready, which answers at once.
@@ -139,12 +119,8 @@ TEST_F(Usi, BookFilesThatAreNoBookAreRefused) {
   const std::filesystem::path dir = pattern;
   ASSERT_EQ(::mkfifo((dir / "fifo.dat").c_str(), 0600), 0);
   std::filesystem::create_symlink("/dev/zero", dir / "device.dat");
-  {
-    std::FILE* f = std::fopen((dir / "huge.dat").c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(::ftruncate(::fileno(f), kMaxBookBytes * 16), 0);  // sparse
-    std::fclose(f);
-  }
+  std::ofstream(dir / "huge.dat").close();
+  std::filesystem::resize_file(dir / "huge.dat", kMaxBookBytes * 16);  // sparse
   for (const char* name : {"fifo.dat", "device.dat", "huge.dat"}) {
     // In a child, so that an engine that waits can be stopped.
     EXPECT_TRUE(testing_util::EndsInTime(
@@ -160,43 +136,30 @@ TEST_F(Usi, BookFilesThatAreNoBookAreRefused) {
   std::filesystem::remove_all(dir);
 }
 
-std::string BookPath() {
-  return SHOGI_DATA_DIR "/joseki.dat";
-}
-
-struct Fnv {
-  uint64_t h = 1469598103934665603ULL;
-  void Add(const std::string& s) {
-    for (unsigned char c : s) h = (h ^ c) * 1099511628211ULL;
-    h = (h ^ 0xff) * 1099511628211ULL;
-  }
-};
-
 // One whole game per level through the protocol, with the book, against an opponent that
 // picks among its legal moves (by the rules core's check) with a seeded generator. The hash covers
 // every move and the engine's report after each of its moves. Update only with a change meant to
 // change play; the current values: usi_tests --gtest_filter=Usi.GameSignatures (one failure per
 // game).
 TEST_F(Usi, GameSignatures) {
-  struct Game {
+  const struct {
     const char* level;
     bool engineBlack;
     unsigned seed;  // of the opponent's choices; picked for a short game
     uint64_t signature;
-  };
-  const Game games[] = {
+  } games[] = {
       {"Easy", true, 12, 0xdd6d8b768d7b176eULL},
       {"Normal", false, 12, 0xdfa0b7d56b07ecc0ULL},
       {"Hard", true, 7, 0x3f2fdeed83184361ULL},
   };
-  for (const Game& g : games) {
+  for (const auto& g : games) {
     Send(std::string("setoption name Level value ") + g.level +
-         "\nsetoption name FixedClock value 1700000000\nsetoption name BookFile value " +
-         BookPath() + "\nusinewgame\n");
+         "\nsetoption name FixedClock value 1700000000\nsetoption name BookFile "
+         "value " SHOGI_DATA_DIR "/joseki.dat\nusinewgame\n");
     std::mt19937 rng(g.seed);
     Position pos = ToInternal(UsiStartPosition(), 1);
     std::string moves;
-    Fnv fnv;
+    testing_util::Fnv fnv;
     for (int ply = 0;; ++ply) {
       const int side = ply % 2 == 0 ? 1 : 2;  // black, white
       const std::string position = "position startpos" + (moves.empty() ? "" : " moves" + moves);
@@ -221,58 +184,48 @@ TEST_F(Usi, GameSignatures) {
       ApplyMove(pos, *ParseUsiMove(move, 1), side);
     }
     fnv.Add(moves);
-    EXPECT_EQ(fnv.h, g.signature) << g.level << " 0x" << std::hex << fnv.h << std::dec << " after "
-                                  << std::count(moves.begin(), moves.end(), ' ')
-                                  << " moves:" << moves;
+    EXPECT_EQ(fnv.h, g.signature) << g.level << " 0x" << std::hex << fnv.h << " after" << moves;
   }
 }
 
-// What the engine answers to `go` in a fresh game after the position line.
-std::vector<std::string> GoAfter(const std::string& position) {
+// What the engine answers to `go` in a fresh game after the position line, without the
+// progress and search reports (which hold times).
+Lines GoAfter(const std::string& position) {
   std::ostringstream out;
   UsiEngine engine(out);
-  for (const char* line :
-       {"setoption name Level value Easy", "setoption name FixedClock value 1700000000",
-        "setoption name BookFile value none", "usinewgame"})
-    engine.Handle(line);
-  out.str("");
-  engine.Handle(position);
-  engine.Handle("go");
-  std::vector<std::string> lines;
-  std::istringstream answer(out.str());
-  // Progress and the search report (which holds times) vary from run to run.
-  for (std::string line; std::getline(answer, line);)
-    if (line.rfind("info string progress", 0) != 0 && line.rfind("info depth ", 0) != 0)
-      lines.push_back(line);
+  Feed(engine, out, "setoption name Level value Easy\n" + kQuiet + "usinewgame");
+  Lines lines = Feed(engine, out, position + "\ngo");
+  std::erase_if(lines, [](const std::string& l) {
+    return l.rfind("info string progress", 0) == 0 || l.rfind("info depth ", 0) == 0;
+  });
   return lines;
 }
 
 TEST_F(Usi, RefusedPositionsAreAnsweredByResigning) {
-  Send("setoption name FixedClock value 1700000000\nsetoption name BookFile value none\n");
-  const char* refused[] = {
-      "position startpos moves 7g7f 3c3d 8h2b 2b3b",                 // not how a bishop moves
-      "position startpos moves 7g7f 3c3d 7f7e 4a3b 7e7d 3b4a 7d7c",  // the pawn must promote
-      "position sfen 4k4/9/9/9/9/9/9/9/4K4 b P 1 moves P*5b P*5h",   // ...drop onto a piece
-      "position startpos moves 7g7f 7g7f",
-      "position startpos moves 7g7f 3c3d 2g2f 4c4d 2f2e 4d4e 2e2d 4e4f 2d2c+ 4f4g+ 2c3b 5a4b "
-      "3b2a 4g5h",                                                 // the king is left in check
-      "position sfen 3lkl3/9/4G4/9/9/9/9/9/4K4 b P 1 moves P*5b",  // pawn-drop mate
-      "position sfen 4k4/4R4/9/9/9/9/9/9/4K4 b - 1",               // white is in check
-      "position sfen 4k4/9/9/9/9/9/P8/P8/4K4 b - 1",               // two pawns on a file
-      "position sfen 4k4/9/9/9/9/9/9/9/4K4 b 19P 1",               // pawns beyond the set
-      "position sfen 4k4/9/9/9/9/9/9/9/4K4 b - 0",
-      "position sfen 4k4/9/9/9/9/9/9/9/4K4 x - 1",
-  };
-  for (const char* line : refused) {
+  Send(kQuiet);
+  // Not how a bishop moves, a pawn that must promote, a drop onto a piece, a piece moved from
+  // an empty square, the king left in check, a pawn-drop mate; a position with white in check,
+  // two pawns on a file, pawns beyond the set, move number 0, no side to move.
+  std::istringstream refused(
+      "position startpos moves 7g7f 3c3d 8h2b 2b3b\n"
+      "position startpos moves 7g7f 3c3d 7f7e 4a3b 7e7d 3b4a 7d7c\n"
+      "position sfen 4k4/9/9/9/9/9/9/9/4K4 b P 1 moves P*5b P*5h\n"
+      "position startpos moves 7g7f 7g7f\n"
+      "position startpos moves 7g7f 3c3d 2g2f 4c4d 2f2e 4d4e 2e2d 4e4f 2d2c+ 4f4g+ 2c3b 5a4b 3b2a "
+      "4g5h\n"
+      "position sfen 3lkl3/9/4G4/9/9/9/9/9/4K4 b P 1 moves P*5b\n"
+      "position sfen 4k4/4R4/9/9/9/9/9/9/4K4 b - 1\nposition sfen 4k4/9/9/9/9/9/P8/P8/4K4 b - 1\n"
+      "position sfen 4k4/9/9/9/9/9/9/9/4K4 b 19P 1\nposition sfen 4k4/9/9/9/9/9/9/9/4K4 b - 0\n"
+      "position sfen 4k4/9/9/9/9/9/9/9/4K4 x - 1\n");
+  for (std::string line; std::getline(refused, line);) {
     Send("position startpos\n");
-    const auto answer = Send(std::string(line) + "\n");
-    ASSERT_EQ(answer.size(), 1u) << line;
-    EXPECT_EQ(answer[0].rfind("info string error: ", 0), 0u) << line;
+    EXPECT_TRUE(IsError(Send(line + "\n"))) << line;
     for (int go = 0; go < 2; ++go) {
-      const auto reply = Send("go\n");
+      Lines reply = Send("go\n");
       ASSERT_EQ(reply.size(), 2u) << line;
-      EXPECT_EQ(reply[0].rfind("info string error: ", 0), 0u) << line;
       EXPECT_EQ(reply[1], "bestmove resign") << line;
+      reply.pop_back();
+      EXPECT_TRUE(IsError(reply)) << line;
     }
   }
   // Accepted again: the engine plays for the new position.
@@ -281,13 +234,11 @@ TEST_F(Usi, RefusedPositionsAreAnsweredByResigning) {
   EXPECT_NE(answer.back(), "bestmove resign");
 }
 
+// Legal moves the computer's own list leaves out are accepted.
 TEST_F(Usi, EveryLegalMoveIsAccepted) {
   const char* accepted[] = {
-      "position startpos moves 7g7f 3c3d 8h2b",                   // the bishop need not promote
-      "position sfen 4k4/9/9/9/9/9/9/9/4K3L b - 1 moves 1i1b",    // nor a lance short of the end
-      "position sfen 4k4/9/9/4P4/9/9/9/9/4K4 b - 1 moves 5d5c",   // the pawn entering the zone
-      "position sfen 4k4/9/4S4/9/9/9/9/9/4K4 b - 1 moves 5c4d+",  // promoting on leaving
-      "position sfen 3lk4/9/4G4/9/9/9/9/9/4K4 b P 1 moves P*5b",  // pawn check, not mate
+      "position startpos moves 7g7f 3c3d 8h2b",                  // the bishop need not promote
+      "position sfen 4k4/9/9/4P4/9/9/9/9/4K4 b - 1 moves 5d5c",  // nor the pawn entering the zone
   };
   for (const char* line : accepted) EXPECT_TRUE(Send(std::string(line) + "\n").empty()) << line;
   // The engine plays on after a declined promotion.
@@ -303,24 +254,18 @@ TEST_F(Usi, MoveNumberOfTheSfenCounts) {
   const std::string after2 = "lnsgkgsnl/1r5b1/pppppp1pp/6p2/9/2P6/PP1PPPPPP/1B5R1/LNSGKGSNL b -";
   EXPECT_EQ(GoAfter("position startpos moves 7g7f 3c3d"),
             GoAfter("position sfen " + after2 + " 3"));
-  const struct {
-    int n;
-    const char* phase;
-  } rows[] = {{50, "phase 4 "}, {80, "phase 5 "}, {120, "phase 8 "}};
-  for (const auto& row : rows) {
-    const auto answer = GoAfter("position sfen " + after2 + " " + std::to_string(row.n));
+  for (const auto& [n, phase] : {std::pair{50, "phase 4 "}, {80, "phase 5 "}, {120, "phase 8 "}}) {
+    const auto answer = GoAfter("position sfen " + after2 + " " + std::to_string(n));
     ASSERT_GE(answer.size(), 2u);
-    EXPECT_EQ(answer[answer.size() - 2].rfind(std::string("info string ") + row.phase, 0), 0u)
-        << row.n << ": " << answer[answer.size() - 2];
+    EXPECT_EQ(answer[answer.size() - 2].rfind(std::string("info string ") + phase, 0), 0u)
+        << n << ": " << answer[answer.size() - 2];
   }
 }
 
 // A game longer than the history goes on: the kings walk to and fro, then the engine and a
 // scripted player play on past the history's end.
 TEST_F(Usi, PlaysOnPastTheHistory) {
-  Send(
-      "setoption name Level value Easy\nsetoption name FixedClock value 1700000000\n"
-      "setoption name BookFile value none\nusinewgame\n");
+  Send("setoption name Level value Easy\n" + kQuiet + "usinewgame\n");
   std::string moves;
   Position pos = StartPosition();
   int side = kPlayerSide;
@@ -349,7 +294,7 @@ TEST_F(Usi, PlaysOnPastTheHistory) {
 
 TEST_F(Usi, SurvivesGarbage) {
   std::mt19937 rng(7);
-  std::vector<std::string> words;
+  Lines words;
   std::istringstream vocabulary(
       "position startpos sfen moves analyze computer b w ply phase level ck pk perft 7g7f P*5e "
       "2b8h+ - 9 1 -3 99999999999 + / lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL");
@@ -365,7 +310,7 @@ TEST_F(Usi, SurvivesGarbage) {
     if (line.find("perft") != std::string::npos) continue;  // keep the run short
     Send(line + "\n");
   }
-  EXPECT_EQ(Send("position startpos\nperft 2\n"), std::vector<std::string>{"perft 900"});
+  EXPECT_EQ(Send("position startpos\nperft 2\n"), Lines{"perft 900"});
 }
 
 }  // namespace

@@ -6,11 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
-#include <string>
 #include <vector>
 
-#include "shogi/rules/notation.h"
+#include "tests/rules/test_util.h"
 
 namespace shogi {
 namespace {
@@ -61,14 +59,9 @@ struct Oriented {
   int mover, firstMover;
 };
 std::vector<Oriented> Parse(const char* sfen) {
-  std::istringstream in(sfen);
-  std::string board, side, hands, error;
-  in >> board >> side >> hands;
-  const auto usi = ParseSfen(board, side, hands, &error);
-  EXPECT_TRUE(usi) << sfen << ": " << error;
-  if (!usi) return {};
-  return {{ToInternal(*usi, 1), SideOfColor(1, usi->sideToMove), 1},
-          {ToInternal(*usi, 2), SideOfColor(2, usi->sideToMove), 2}};
+  const UsiPosition usi = testing_util::SfenPosition(sfen);
+  return {{ToInternal(usi, 1), SideOfColor(1, usi.sideToMove), 1},
+          {ToInternal(usi, 2), SideOfColor(2, usi.sideToMove), 2}};
 }
 
 TEST(LegalityCheck, EdgeCases) {

@@ -21,23 +21,17 @@ TEST(Notation, MalformedMovesAndBoardsAreRefused) {
   for (const char* bad : {"", "7g7", "7g7g", "0a1a", "7j7f", "K*5e", "p*5e", "7g7f=", "P*5e+"})
     EXPECT_FALSE(ParseUsiMove(bad, 1)) << bad;
   const std::string start = "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/";
-  const char* bad[][3] = {
-      {"lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1", "b", "-"},  // 8 ranks
-      {"LNSGKGSNLL", "b", "-"},                                       // a long rank
-      {"LNSGKGSN", "b", "-"},                                         // a short rank
-      {"LNSGKGSNL", "x", "-"},
-      {"LNSGKGSNL", "b", "P"},  // 19 pawns
-      {"LNSG+KGSNL", "b", "-"},
-      {"LNSGXGSNL", "b", "-"},
-      {"P8/9/9/9/9/9/9/9/k7K", "b", "-"},  // a pawn that cannot move
-      {"K8/9/9/9/9/9/9/9/k7K", "b", "-"},  // two kings
-      {"4k4/9/9/9/9/9/9/9/4K4", "b", "3"},
-      {"4k4/9/9/9/9/9/9/9/4K4", "b", "0P"},
-  };
-  std::string err;
-  for (auto& b : bad) {
-    const std::string text = std::string(b[0]).find('/') == std::string::npos ? start + b[0] : b[0];
-    EXPECT_FALSE(ParseSfen(text, b[1], b[2], &err)) << text << " " << b[2];
+  // 8 ranks, a long and a short last rank, no side, 19 pawns, a promoted king, no such piece,
+  // a pawn that cannot move, two kings, bad hands.
+  for (const char* row : {"lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1 b -", "LNSGKGSNLL b -",
+                          "LNSGKGSN b -", "LNSGKGSNL x -", "LNSGKGSNL b P", "LNSG+KGSNL b -",
+                          "LNSGXGSNL b -", "P8/9/9/9/9/9/9/9/k7K b -", "K8/9/9/9/9/9/9/9/k7K b -",
+                          "4k4/9/9/9/9/9/9/9/4K4 b 3", "4k4/9/9/9/9/9/9/9/4K4 b 0P"}) {
+    std::istringstream in(row);
+    std::string board, side, hands, err;
+    in >> board >> side >> hands;
+    if (board.find('/') == std::string::npos) board = start + board;
+    EXPECT_FALSE(ParseSfen(board, side, hands, &err)) << row;
   }
 }
 

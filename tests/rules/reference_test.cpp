@@ -3,9 +3,7 @@
 // counts the game's move tree from the start position.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -34,33 +32,12 @@ UsiPosition Sample(const Position& pos, int side) {
   return FromInternal(pos, 1, side == kPlayerSide ? UsiPosition::kBlack : UsiPosition::kWhite);
 }
 
-// Runs the reference program once over all positions (the arguments of `position` lines);
-// returns its legal moves per position.
+// The reference's legal moves per position (the arguments of `position` lines).
 std::vector<std::set<std::string>> ReferenceMoves(const std::vector<std::string>& positions) {
-  // Named per process: two runs at once must not read each other's positions.
-  const std::string input =
-      testing::TempDir() + "reference_input_" + std::to_string(getpid()) + ".txt";
-  {
-    std::ofstream in(input);
-    in << "usi\nsetoption name UCI_Variant value shogi\nisready\n";
-    for (const std::string& s : positions) in << "position " << s << "\ngo perft 1\n";
-    in << "quit\n";
-  }
+  testing_util::Peer reference(kReference);
+  reference.Send("usi\nsetoption name UCI_Variant value shogi");
   std::vector<std::set<std::string>> result;
-  FILE* p = popen((std::string(kReference) + " < " + input).c_str(), "r");
-  if (!p) return result;
-  std::set<std::string> current;
-  char buf[512];
-  while (fgets(buf, sizeof buf, p)) {
-    const std::string line(buf);
-    const auto colon = line.find(": ");
-    if (line.rfind("Nodes searched", 0) == 0)
-      result.push_back(std::move(current)), current.clear();
-    else if (colon != std::string::npos && colon >= 4 && colon <= 5 && line.find(' ') == colon + 1)
-      current.insert(line.substr(0, colon));
-  }
-  pclose(p);
-  std::remove(input.c_str());
+  for (const std::string& s : positions) result.push_back(reference.PerftMoves("position " + s));
   return result;
 }
 
@@ -195,10 +172,7 @@ std::vector<UsiPosition> PlayedPositions(int selfPlay, int againstReference) {
 }
 
 TEST(Reference, LegalMovesMatchAnIndependentImplementation) {
-  if (FILE* f = fopen(kReference, "r"))
-    fclose(f);
-  else
-    FAIL() << kReference << " is missing (scripts/setup.sh installs fairy-stockfish)";
+  ASSERT_EQ(access(kReference, X_OK), 0) << "scripts/setup.sh installs fairy-stockfish";
   const std::vector<UsiPosition> samples = PlayedPositions(400, 250);
   std::vector<std::string> positions;
   for (const UsiPosition& s : samples) positions.push_back("sfen " + ToSfen(s) + " 1");

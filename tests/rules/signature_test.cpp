@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
-#include <sstream>
 
 #include "shogi/engine/bench_positions.h"
 #include "test_util.h"
@@ -12,27 +10,12 @@
 namespace shogi {
 namespace {
 
-struct Fnv {
-  uint64_t h = 1469598103934665603ULL;
-  void Add(int64_t v) {
-    for (int i = 0; i < 8; ++i) {
-      h ^= static_cast<uint64_t>(v >> (8 * i)) & 0xff;
-      h *= 1099511628211ULL;
-    }
-  }
-};
-
 uint64_t AnalysisSignature() {
   auto gs = testing_util::NewGame();
-  Fnv fnv;
+  testing_util::Fnv fnv;
   const int scores[][2] = {{0, 0}, {-13, -13}, {-5, -20}};
   for (const char* sfen : bench::kMiddleGamePositions) {
-    std::istringstream in(sfen);
-    std::string board, side, hands;
-    in >> board >> side >> hands;
-    const auto u = ParseSfen(board, side, hands, nullptr);
-    EXPECT_TRUE(u) << sfen;
-    if (!u) continue;
+    const UsiPosition u = testing_util::SfenPosition(sfen);
     for (int fm = 1; fm <= 2; ++fm)
       for (int ply : {0, 1, 3})
         for (int phase : {0, 3, 5})
@@ -42,7 +25,7 @@ uint64_t AnalysisSignature() {
               gs->level = level;
               gs->computerKingScore = s[0];
               gs->playerKingScore = s[1];
-              AnalyzeMoves(*gs, ToInternal(*u, fm), SideOfColor(fm, u->sideToMove), ply);
+              AnalyzeMoves(*gs, ToInternal(u, fm), SideOfColor(fm, u.sideToMove), ply);
               fnv.Add(gs->moveListCount);
               for (int i = 0; i < gs->moveListCount; ++i) {
                 const MoveEntry& e = gs->moveList[i];

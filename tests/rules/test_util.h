@@ -8,10 +8,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,14 +25,28 @@
 
 namespace shogi::testing_util {
 
-// The position of an SFEN board and hands, black being the player (firstMover 1).
-inline Position FromSfen(const std::string& board, const std::string& hands = "-",
-                         int firstMover = 1) {
-  std::string error;
-  auto p = ParseSfen(board, "b", hands, &error);
-  EXPECT_TRUE(p.has_value()) << error;
-  return p ? ToInternal(*p, firstMover) : Position{};
+// The position of "board side hands" in SFEN.
+inline UsiPosition SfenPosition(const std::string& sfen) {
+  std::istringstream in(sfen);
+  std::string board, side, hands, error;
+  in >> board >> side >> hands;
+  const auto p = ParseSfen(board, side, hands, &error);
+  EXPECT_TRUE(p) << sfen << ": " << error;
+  return p.value_or(UsiPosition{});
 }
+
+// FNV-1a over numbers (8 bytes each) and strings (ended by 0xff), for signatures.
+struct Fnv {
+  uint64_t h = 1469598103934665603ULL;
+  void Byte(unsigned char c) { h = (h ^ c) * 1099511628211ULL; }
+  void Add(int64_t v) {
+    for (int i = 0; i < 8; ++i) Byte(static_cast<unsigned char>(v >> (8 * i)));
+  }
+  void Add(const std::string& s) {
+    for (unsigned char c : s) Byte(c);
+    Byte(0xff);
+  }
+};
 
 inline std::unique_ptr<GameState> NewGame() {
   auto gs = std::make_unique<GameState>();
@@ -101,12 +118,17 @@ class Peer {
   }
   // The next line, or none when `ms` pass without a character.
   std::optional<std::string> Line(int ms) {
-    std::string line;
-    for (char c = 0; c != '\n';) {
+    std::size_t end;
+    while ((end = buffer_.find('\n')) == std::string::npos) {
+      char chunk[4096];
       pollfd p{from_, POLLIN, 0};
-      if (poll(&p, 1, ms) <= 0 || read(from_, &c, 1) != 1) return std::nullopt;
-      if (c != '\n' && c != '\r') line += c;
+      const ssize_t n = poll(&p, 1, ms) > 0 ? read(from_, chunk, sizeof chunk) : 0;
+      if (n <= 0) return std::nullopt;
+      buffer_.append(chunk, static_cast<std::size_t>(n));
     }
+    std::string line = buffer_.substr(0, end);
+    buffer_.erase(0, end + 1);
+    std::erase(line, '\r');
     return line;
   }
   // Lines up to and including the first that starts with `prefix` (the last line is ""
@@ -119,12 +141,23 @@ class Peer {
       if (!l || l->rfind(prefix, 0) == 0) return lines;
     }
   }
+  // The moves a perft of depth 1 lists ("7g7f: 1"), as fairy-stockfish prints them.
+  std::set<std::string> PerftMoves(const std::string& position) {
+    Send(position + "\ngo perft 1");
+    std::set<std::string> moves;
+    for (const std::string& l : Until("Nodes searched")) {
+      const std::size_t colon = l.find(": ");
+      if (colon >= 4 && colon <= 5 && l.find(' ') == colon + 1) moves.insert(l.substr(0, colon));
+    }
+    return moves;
+  }
   bool Ok() const { return pid_ > 0 && !failed_; }
 
  private:
   pid_t pid_ = -1;
   int to_ = -1, from_ = -1;
   bool failed_ = false;
+  std::string buffer_;  // read, not yet returned
 };
 
 }  // namespace shogi::testing_util
