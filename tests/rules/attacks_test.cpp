@@ -20,6 +20,7 @@ TEST(AttackMap, ContinuationsBeyondFriendlyPieces) {
       {kBishop, kGold, -1, 1, 0},     {kBishop, kDragon, 1, 1, 1},   {kBishop, kKing, 1, -1, 0},
       {kRook, kRook, 0, -1, 8},       {kRook, kLance, 0, -1, 8},     {kLance, kRook, 0, -1, 8},
       {kLance, kLance, 0, -1, 8},     {kBishop, kHorse, 1, 1, 8},    {kRook, kDragon, 1, 0, 8},
+      {kRook, kProSilver, 1, 0, 1},   {kBishop, kDragon, 1, -1, 1},
   };
   for (int side : {kPlayerSide, kComputerSide}) {
     const int turn = side == kPlayerSide ? 1 : -1;  // the computer's forward is +1 rank
